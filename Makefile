@@ -1,0 +1,21 @@
+# The two set-up commands: `make test` and `make demo`. Both install what is missing.
+BUILD ?= build
+JOBS ?= 2
+
+.PHONY: deps build test demo clean
+
+deps:
+	@bash setup/install.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cmake/wine-session ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+demo: build
+	cmake/wine-session bash demo/run-demo.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

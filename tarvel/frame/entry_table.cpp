@@ -1,0 +1,42 @@
+// The executable's entry-point table, in its fixed order, and its registration.
+#include <atomic>
+#include <iterator>
+
+#include "entries.h"
+#include "program.h"
+
+namespace {
+
+// Storage the run-time may use for its own purposes.
+unsigned char g_runtime_block[256];
+
+#define CODE_ROW(name) {QX_ROW_CODE, reinterpret_cast<void *>(&name), "_" #name}
+
+const qx_entry_row g_entry_table[] = {
+    // TARVEL
+    CODE_ROW(TARVEL),
+    // run-time
+    {QX_ROW_DATA, g_runtime_block, nullptr},
+};
+
+#undef CODE_ROW
+
+std::atomic<bool> g_registered{false};
+
+} // namespace
+
+namespace frame {
+
+void register_entries()
+{
+    if (g_registered.load(std::memory_order_acquire))
+        return;
+    qx_lock_registration();
+    if (!g_registered.load(std::memory_order_relaxed)) {
+        qx_register_table(g_entry_table, std::size(g_entry_table));
+        g_registered.store(true, std::memory_order_release);
+    }
+    qx_unlock_registration();
+}
+
+} // namespace frame

@@ -1,0 +1,118 @@
+/* The run-time system the programs of TARVEL run under: start of the main program,
+   calls by name, program locks, run-unit end and run-time errors, and the library
+   routines (CBL_*, PC_*). Every routine uses the C calling convention and returns
+   one 32-bit result, 0 for success. Fields are passed by address, small numbers by
+   value; big-endian fields are marked as such.
+
+   Code loaded into the process (a host DLL) includes this header to look up and
+   call any registered entry by name: qx_lookup("WAITEXE"). */
+#ifndef QURDEX_H
+#define QURDEX_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <windows.h>
+
+#ifdef QURDEX_BUILD
+#define QURDEX_API __declspec(dllexport)
+#else
+#define QURDEX_API __declspec(dllimport)
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Frame services ---------------------------------------------------- */
+
+/* One row of an executable's entry-point table. */
+enum { QX_ROW_CODE = 1, QX_ROW_DATA = 2 };
+typedef struct qx_entry_row {
+    int kind;           /* QX_ROW_CODE or QX_ROW_DATA */
+    void *address;      /* the entry, or the data block */
+    const char *name;   /* with the leading underscore; NULL for a data row */
+} qx_entry_row;
+
+/* The run-time's registration lock: taken by the executable around its one-time
+   registration of its entry table. */
+QURDEX_API void qx_lock_registration(void);
+QURDEX_API void qx_unlock_registration(void);
+/* Makes the rows' named entries callable by name (without the leading underscore). */
+QURDEX_API void qx_register_table(const qx_entry_row *rows, size_t count);
+/* Registers one entry under a name; for code loaded into the process. */
+QURDEX_API void qx_register_entry(const char *name, void *address);
+
+typedef int32_t (*qx_main_entry)(void *);
+/* Keeps the command-line tail of the WinMain arguments, runs main as the process's
+   main program with a null address for its optional parameter, and ends the run
+   with its return code. Never returns. */
+QURDEX_API void qx_winmain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int show,
+                           qx_main_entry main) __attribute__((noreturn));
+
+/* Address of a named entry: a registered one first, else the export of that name
+   in the DLL NAME.dll (usual DLL search, the executable's folder first). NULL when
+   neither has it. */
+QURDEX_API void *qx_lookup(const char *name);
+/* As qx_lookup, but a name found nowhere is the run-time error 173, which ends the
+   run; so the result is never NULL. */
+QURDEX_API void *qx_resolve(const char *name);
+
+/* Asked by an entry that nothing called (a main program or a thread start routine):
+   non-zero when it is to return its code to its caller, 0 when the run unit is to
+   end. The main program of the run unit is never to return. */
+QURDEX_API int qx_should_return(void *entry);
+/* Ends the run unit with code as the process exit code. */
+QURDEX_API void qx_stop_run(int32_t code) __attribute__((noreturn));
+
+/* Run-time errors that end the run; the exit code is the error number. */
+enum {
+    QX_ERROR_SUBSCRIPT = 153,      /* subscript out of range */
+    QX_ERROR_NOT_FOUND = 173       /* called program not found */
+};
+/* Reports error number with its text and the detail (a program or entry name)
+   on standard error and the debugger channel, without waiting for anyone, and
+   ends the run with the error number as exit code. */
+QURDEX_API void qx_runtime_error(int number, const char *detail) __attribute__((noreturn));
+
+/* The command-line tail into a field of width bytes: cut, or padded with spaces. */
+QURDEX_API void qx_command_line(char *field, size_t width);
+/* The process variable name (NUL-ended) into a field of width bytes, cut to the
+   field; the caller pre-fills the field with spaces, an unset variable leaves it. */
+QURDEX_API void qx_get_env(const char *name, char *field, size_t width);
+/* value's low-order digits (8 or 10) as decimal text with leading zeros, and back. */
+QURDEX_API void qx_number_to_text(uint32_t value, char *field, int digits);
+QURDEX_API uint32_t qx_text_to_number(const char *field, int digits);
+
+/* ---- Library routines --------------------------------------------------- */
+
+/* The program lock of the program whose storage starts at program. */
+QURDEX_API int32_t CBL_THREAD_PROG_LOCK(const void *program);
+QURDEX_API int32_t CBL_THREAD_PROG_UNLOCK(const void *program);
+
+/* Fills the block whose first two bytes give its size (big-endian, at least 3):
+   byte 2 is the system type, QX_OS_NT for the Windows NT family, QX_OS_9X for
+   Windows 95 and 98. Bytes past the given size are not touched. */
+enum { QX_OS_NT = 3, QX_OS_9X = 131 };
+QURDEX_API int32_t CBL_GET_OS_INFO(uint8_t *block);
+
+/* File names are fields that end at their first space or NUL, and never longer
+   than QX_NAME_MAX bytes. */
+enum { QX_NAME_MAX = 260 };
+/* access 1 read, 2 write, 3 both; deny 0 none; device 0. The handle is 4 bytes. */
+QURDEX_API int32_t CBL_OPEN_FILE(const char *name, const uint8_t *access, const uint8_t *deny,
+                                 const uint8_t *device, uint32_t *handle);
+/* offset: 8 bytes big-endian; count: 4 bytes big-endian. flags 128 puts the file's
+   size into offset and reads nothing; flags 0 reads count bytes at offset into buffer. */
+QURDEX_API int32_t CBL_READ_FILE(const uint32_t *handle, uint8_t *offset, const uint8_t *count,
+                                 const uint8_t *flags, void *buffer);
+QURDEX_API int32_t CBL_CLOSE_FILE(const uint32_t *handle);
+QURDEX_API int32_t CBL_DELETE_FILE(const char *name);
+/* A new zero-filled block of size bytes into *address; flags 0. Never freed by the
+   programs. */
+QURDEX_API int32_t CBL_ALLOC_MEM(void **address, uint32_t size, uint32_t flags);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

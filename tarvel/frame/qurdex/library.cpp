@@ -1,0 +1,158 @@
+// Library routines of the run-time: program locks, system information, files, memory.
+#include "qurdex.h"
+
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace {
+
+std::mutex &locks_guard()
+{
+    static std::mutex m;
+    return m;
+}
+
+// One lock per program, made on first use and kept for the life of the process.
+std::recursive_mutex &program_lock(const void *program)
+{
+    static std::map<const void *, std::recursive_mutex> locks;
+    std::lock_guard<std::mutex> hold(locks_guard());
+    return locks[program];
+}
+
+// A file name field ends at its first space or NUL, within QX_NAME_MAX bytes.
+std::string field_name(const char *name)
+{
+    size_t n = 0;
+    while (n < QX_NAME_MAX && name[n] != ' ' && name[n] != '\0')
+        ++n;
+    return std::string(name, n);
+}
+
+uint64_t get_be(const uint8_t *p, int width)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < width; ++i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+void set_be(uint8_t *p, int width, uint64_t v)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = static_cast<uint8_t>(v & 0xFF);
+        v >>= 8;
+    }
+}
+
+HANDLE as_handle(uint32_t h) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(h)); }
+
+// File status numbers returned by the file routines.
+enum : int32_t { FILE_NOT_FOUND = 35, FILE_ERROR = 30, BAD_PARAMETER = 9 };
+
+int32_t status_from_last_error()
+{
+    DWORD e = GetLastError();
+    return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? FILE_NOT_FOUND : FILE_ERROR;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t CBL_THREAD_PROG_LOCK(const void *program)
+{
+    program_lock(program).lock();
+    return 0;
+}
+
+int32_t CBL_THREAD_PROG_UNLOCK(const void *program)
+{
+    program_lock(program).unlock();
+    return 0;
+}
+
+int32_t CBL_GET_OS_INFO(uint8_t *block)
+{
+    uint32_t size = static_cast<uint32_t>(get_be(block, 2));
+    if (size < 3)
+        return BAD_PARAMETER;
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&info);
+#pragma GCC diagnostic pop
+    block[2] = info.dwPlatformId == VER_PLATFORM_WIN32_NT ? QX_OS_NT : QX_OS_9X;
+    return 0;
+}
+
+int32_t CBL_OPEN_FILE(const char *name, const uint8_t *access, const uint8_t *, const uint8_t *,
+                      uint32_t *handle)
+{
+    DWORD mode = 0;
+    if (*access & 1)
+        mode |= GENERIC_READ;
+    if (*access & 2)
+        mode |= GENERIC_WRITE;
+    if (mode == 0)
+        return BAD_PARAMETER;
+    HANDLE h = CreateFileA(field_name(name).c_str(), mode, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return status_from_last_error();
+    *handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h));
+    return 0;
+}
+
+int32_t CBL_READ_FILE(const uint32_t *handle, uint8_t *offset, const uint8_t *count,
+                      const uint8_t *flags, void *buffer)
+{
+    HANDLE h = as_handle(*handle);
+    if (*flags == 128) {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(h, &size))
+            return FILE_ERROR;
+        set_be(offset, 8, static_cast<uint64_t>(size.QuadPart));
+        return 0;
+    }
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(get_be(offset, 8));
+    if (!SetFilePointerEx(h, at, nullptr, FILE_BEGIN))
+        return FILE_ERROR;
+    uint32_t wanted = static_cast<uint32_t>(get_be(count, 4));
+    auto *to = static_cast<uint8_t *>(buffer);
+    while (wanted > 0) {
+        DWORD got = 0;
+        if (!ReadFile(h, to, wanted, &got, nullptr))
+            return FILE_ERROR;
+        if (got == 0)
+            return 10; // end of file before count bytes
+        to += got;
+        wanted -= got;
+    }
+    return 0;
+}
+
+int32_t CBL_CLOSE_FILE(const uint32_t *handle)
+{
+    return CloseHandle(as_handle(*handle)) ? 0 : FILE_ERROR;
+}
+
+int32_t CBL_DELETE_FILE(const char *name)
+{
+    return DeleteFileA(field_name(name).c_str()) ? 0 : status_from_last_error();
+}
+
+int32_t CBL_ALLOC_MEM(void **address, uint32_t size, uint32_t)
+{
+    void *block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size == 0 ? 1 : size);
+    if (block == nullptr)
+        return 14; // out of memory
+    *address = block;
+    return 0;
+}
+
+} // extern "C"

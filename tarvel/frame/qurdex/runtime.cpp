@@ -1,0 +1,172 @@
+// Frame services of the run-time: entry registry, call by name, run-unit end,
+// run-time errors, command line, environment and number text.
+#include "qurdex.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace {
+
+struct Registry {
+    std::mutex lock;
+    std::map<std::string, void *> entries;
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+std::recursive_mutex &registration_lock()
+{
+    static std::recursive_mutex m;
+    return m;
+}
+
+std::string g_tail;
+void *g_main_entry = nullptr;
+DWORD g_main_thread = 0;
+
+const char *error_text(int number)
+{
+    switch (number) {
+    case QX_ERROR_SUBSCRIPT: return "subscript out of range";
+    case QX_ERROR_NOT_FOUND: return "called program not found";
+    default: return "run-time error";
+    }
+}
+
+// Writes text to standard error when the process has one, and to the debugger.
+void report(const std::string &text)
+{
+    OutputDebugStringA(text.c_str());
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err == nullptr || err == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(err, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+} // namespace
+
+extern "C" {
+
+void qx_lock_registration(void) { registration_lock().lock(); }
+void qx_unlock_registration(void) { registration_lock().unlock(); }
+
+void qx_register_entry(const char *name, void *address)
+{
+    Registry &r = registry();
+    std::lock_guard<std::mutex> hold(r.lock);
+    r.entries[name] = address;
+}
+
+void qx_register_table(const qx_entry_row *rows, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        if (rows[i].kind != QX_ROW_CODE || rows[i].name == nullptr)
+            continue;
+        const char *name = rows[i].name[0] == '_' ? rows[i].name + 1 : rows[i].name;
+        qx_register_entry(name, rows[i].address);
+    }
+}
+
+void *qx_lookup(const char *name)
+{
+    {
+        Registry &r = registry();
+        std::lock_guard<std::mutex> hold(r.lock);
+        auto found = r.entries.find(name);
+        if (found != r.entries.end())
+            return found->second;
+    }
+    // The module stays loaded for the life of the process, as a called program does.
+    std::string dll = std::string(name) + ".dll";
+    HMODULE module = LoadLibraryA(dll.c_str());
+    if (module == nullptr)
+        return nullptr;
+    void *address = reinterpret_cast<void *>(GetProcAddress(module, name));
+    if (address == nullptr) {
+        FreeLibrary(module);
+        return nullptr;
+    }
+    return address;
+}
+
+void *qx_resolve(const char *name)
+{
+    void *address = qx_lookup(name);
+    if (address == nullptr)
+        qx_runtime_error(QX_ERROR_NOT_FOUND, name);
+    return address;
+}
+
+void qx_winmain(HINSTANCE, HINSTANCE, LPSTR tail, int, qx_main_entry main)
+{
+    g_tail = tail != nullptr ? tail : "";
+    g_main_entry = reinterpret_cast<void *>(main);
+    g_main_thread = GetCurrentThreadId();
+    qx_stop_run(main(nullptr));
+}
+
+int qx_should_return(void *entry)
+{
+    return !(entry == g_main_entry && GetCurrentThreadId() == g_main_thread);
+}
+
+void qx_stop_run(int32_t code)
+{
+    std::fflush(nullptr);
+    std::exit(code);
+}
+
+void qx_runtime_error(int number, const char *detail)
+{
+    char text[400];
+    std::snprintf(text, sizeof text, "qurdex: run-time error %d: %s: %.300s\r\n", number,
+                  error_text(number), detail != nullptr ? detail : "");
+    report(text);
+    qx_stop_run(number);
+}
+
+void qx_command_line(char *field, size_t width)
+{
+    size_t n = g_tail.size() < width ? g_tail.size() : width;
+    std::memcpy(field, g_tail.data(), n);
+    std::memset(field + n, ' ', width - n);
+}
+
+void qx_get_env(const char *name, char *field, size_t width)
+{
+    const char *value = std::getenv(name);
+    if (value == nullptr)
+        return;
+    size_t n = std::strlen(value);
+    std::memcpy(field, value, n < width ? n : width);
+}
+
+void qx_number_to_text(uint32_t value, char *field, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i) {
+        field[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+}
+
+uint32_t qx_text_to_number(const char *field, int digits)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < digits; ++i) {
+        if (field[i] < '0' || field[i] > '9')
+            break;
+        value = value * 10 + static_cast<uint32_t>(field[i] - '0');
+    }
+    return value;
+}
+
+} // extern "C"
