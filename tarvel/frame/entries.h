@@ -8,4 +8,14 @@ extern "C" {
 // TARVEL
 int32_t TARVEL(int32_t *runMode);
 
+// QUERYEXE
+
+// ABSPATH
+
+// W32RTNS
+
+// W32ENUM
+
+// JOINENV
+
 }

@@ -15,8 +15,19 @@ unsigned char g_runtime_block[256];
 const qx_entry_row g_entry_table[] = {
     // TARVEL
     CODE_ROW(TARVEL),
+
     // run-time
     {QX_ROW_DATA, g_runtime_block, nullptr},
+
+    // QUERYEXE
+
+    // ABSPATH
+
+    // W32RTNS
+
+    // W32ENUM
+
+    // JOINENV
 };
 
 #undef CODE_ROW
