@@ -1,0 +1,73 @@
+#include "child_process.h"
+
+#include <thread>
+#include <vector>
+
+namespace test_support {
+
+std::string program_dir()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p = path;
+    return p.substr(0, p.find_last_of('\\'));
+}
+
+PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory)
+{
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::vector<char> cmd(command_line.begin(), command_line.end());
+    cmd.push_back('\0');
+    CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                   directory.empty() ? nullptr : directory.c_str(), &si, &pi);
+    return pi;
+}
+
+ChildRun run_child(const std::string &command_line, const std::string &directory, DWORD timeout_ms)
+{
+    ChildRun run;
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (!CreatePipe(&read_end, &write_end, &sa, 0))
+        return run;
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = write_end;
+    si.hStdError = write_end;
+    PROCESS_INFORMATION pi{};
+    std::vector<char> cmd(command_line.begin(), command_line.end());
+    cmd.push_back('\0');
+    BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  directory.empty() ? nullptr : directory.c_str(), &si, &pi);
+    CloseHandle(write_end);
+    if (!started) {
+        CloseHandle(read_end);
+        return run;
+    }
+    std::thread reader([&] {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
+            run.output.append(buffer, got);
+    });
+    if (WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+        run.finished = true;
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    } else {
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    reader.join();
+    CloseHandle(read_end);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return run;
+}
+
+} // namespace test_support

@@ -1,0 +1,27 @@
+// Starts a program as a child process and collects what it wrote and its exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace test_support {
+
+struct ChildRun {
+    DWORD exitCode = 0;
+    std::string output;   // standard output and standard error together
+    bool finished = false;
+};
+
+// The directory that holds the running test program, without a final backslash.
+std::string program_dir();
+
+// Runs command_line in directory (empty: the current one) with its standard output and
+// error collected, waits up to timeout_ms, and ends it when it takes longer.
+ChildRun run_child(const std::string &command_line, const std::string &directory = "",
+                   DWORD timeout_ms = 30000);
+
+// Starts command_line without waiting; the caller owns the returned handles.
+PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory = "");
+
+} // namespace test_support

@@ -1,0 +1,66 @@
+#include "message_recorder.h"
+
+namespace test_support {
+
+namespace {
+
+const char *register_class()
+{
+    static const char *name = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TestMessageRecorder";
+        RegisterClassA(&wc);
+        return "TestMessageRecorder";
+    }();
+    return name;
+}
+
+} // namespace
+
+MessageRecorder::MessageRecorder(UINT first, UINT last) : first_(first), last_(last)
+{
+    window_ = CreateWindowA(register_class(), "recorder", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
+}
+
+MessageRecorder::~MessageRecorder() { DestroyWindow(window_); }
+
+LRESULT CALLBACK MessageRecorder::procedure(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    auto *self = reinterpret_cast<MessageRecorder *>(GetWindowLongPtrA(w, GWLP_USERDATA));
+    if (self == nullptr || m < self->first_ || m > self->last_)
+        return DefWindowProcA(w, m, wp, lp);
+    RecordedMessage r{m, wp, lp, {}};
+    if (m == 0x0402 && lp != 0) {
+        HLOCAL block = reinterpret_cast<HLOCAL>(lp);
+        if (const char *p = static_cast<const char *>(LocalLock(block))) {
+            r.text.assign(p, LocalSize(block) > 0 ? strnlen(p, LocalSize(block)) : 0);
+            LocalUnlock(block);
+        }
+        LocalFree(block);
+    }
+    self->messages.push_back(r);
+    return 0;
+}
+
+bool MessageRecorder::pump_until(const std::function<bool()> &done, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeout_ms)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
+} // namespace test_support
