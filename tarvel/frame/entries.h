@@ -1,6 +1,8 @@
 // The named entries of the executable, as the entry table and the programs call them.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 extern "C" {
@@ -13,8 +15,24 @@ int32_t TARVEL(int32_t *runMode);
 // ABSPATH
 
 // W32RTNS
+int32_t SWITCHPROGRAM(const uint32_t *processId);
+int32_t GETPROCESSID(uint32_t *processId);
+int32_t GETWINDOWHANDLE(const uint32_t *processId, const char *title, uint32_t *window);
+int32_t SENDMSG(HWND window, uint32_t parameter, uint32_t unused);
+int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, uint32_t size);
+int32_t READSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address);
+int32_t WRITESHAREDMEM(HANDLE writeHandle, void *address);
+int32_t FREESHAREDMEM(HANDLE readHandle);
+int32_t REGAINSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address);
+int32_t RELINQUISHSHAREDMEM(HANDLE readHandle);
+int32_t WAITSHAREDMEM(HANDLE readHandle);
+int32_t CLEARSHAREDMEM(HANDLE readHandle);
+int32_t FINISHSHAREDMEM(HANDLE readHandle, HANDLE writeHandle, void *address);
 
-// W32ENUM
+// W32ENUM: the Windows calling convention, named with their decorations.
+int32_t __stdcall W32ENUM(const uint32_t *processId, const char *title, const uint32_t *titleLength);
+BOOL __stdcall QuennetEnumProc2(HWND window, LPARAM foundWindow);
+BOOL __stdcall QuennetEnumProc(HWND window, LPARAM foundWindow);
 
 // JOINENV
 

@@ -11,6 +11,8 @@ namespace {
 unsigned char g_runtime_block[256];
 
 #define CODE_ROW(name) {QX_ROW_CODE, reinterpret_cast<void *>(&name), "_" #name}
+// A Windows-convention entry is named as the linker decorates it: _NAME@bytes.
+#define STDCALL_ROW(name, bytes) {QX_ROW_CODE, reinterpret_cast<void *>(&name), "_" #name "@" #bytes}
 
 const qx_entry_row g_entry_table[] = {
     // TARVEL
@@ -24,13 +26,30 @@ const qx_entry_row g_entry_table[] = {
     // ABSPATH
 
     // W32RTNS
+    CODE_ROW(SWITCHPROGRAM),
+    CODE_ROW(GETPROCESSID),
+    CODE_ROW(GETWINDOWHANDLE),
+    CODE_ROW(SENDMSG),
+    CODE_ROW(ALLOCSHAREDMEM),
+    CODE_ROW(READSHAREDMEM),
+    CODE_ROW(WRITESHAREDMEM),
+    CODE_ROW(FREESHAREDMEM),
+    CODE_ROW(REGAINSHAREDMEM),
+    CODE_ROW(RELINQUISHSHAREDMEM),
+    CODE_ROW(WAITSHAREDMEM),
+    CODE_ROW(CLEARSHAREDMEM),
+    CODE_ROW(FINISHSHAREDMEM),
 
     // W32ENUM
+    STDCALL_ROW(W32ENUM, 12),
+    STDCALL_ROW(QuennetEnumProc2, 8),
+    STDCALL_ROW(QuennetEnumProc, 8),
 
     // JOINENV
 };
 
 #undef CODE_ROW
+#undef STDCALL_ROW
 
 std::atomic<bool> g_registered{false};
 

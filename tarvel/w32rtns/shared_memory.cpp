@@ -1,0 +1,179 @@
+// The nine shared-memory routines of W32RTNS.
+#include "shared_memory.h"
+
+#include <limits>
+
+#include "entries.h"
+#include "interim_storage.h"
+#include "program.h"
+
+namespace w32rtns {
+
+namespace {
+
+BlockHeader *header_of(void *data)
+{
+    return reinterpret_cast<BlockHeader *>(static_cast<uint8_t *>(data) - sizeof(BlockHeader));
+}
+
+void *data_of(void *block) { return static_cast<uint8_t *>(block) + sizeof(BlockHeader); }
+
+// The status of a routine becomes W32RTNS's status and the routine's result.
+int32_t finish_with(int32_t status)
+{
+    g_w32rtns.status = status;
+    return status;
+}
+
+} // namespace
+
+bool read_whole(HANDLE pipe, void *buffer, uint32_t size, DWORD &readCount)
+{
+    auto *at = static_cast<uint8_t *>(buffer);
+    while (size > 0) {
+        readCount = 0;
+        if (!ReadFile(pipe, at, size, &readCount, nullptr) || readCount == 0)
+            return false;
+        at += readCount;
+        size -= readCount;
+    }
+    return true;
+}
+
+int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *writeHandle,
+                        void **address)
+{
+    // A header that does not arrive whole, or one too short to be a header, is no
+    // block: nothing is allocated and both out-fields say so.
+    BlockHeader header{};
+    if (!read_whole(readHandle, &header, sizeof header, state.readCount) ||
+        header.totalLength < sizeof(BlockHeader)) {
+        *writeHandle = nullptr;
+        *address = nullptr;
+        return 1;
+    }
+    *writeHandle = header.writeHandle;
+    void *block = GlobalAlloc(GMEM_SHARE | GMEM_FIXED, header.totalLength);
+    if (block == nullptr)
+        return 1;
+    *static_cast<BlockHeader *>(block) = header;
+    // Every data byte of the block is taken from the pipe, so the next block's header
+    // is read from its own start; a pipe that ends inside the data gives no block.
+    if (!read_whole(readHandle, data_of(block), header.totalLength - sizeof header,
+                    state.readCount)) {
+        GlobalFree(block);
+        *address = nullptr;
+        return 1;
+    }
+    *address = data_of(block);
+    return 0;
+}
+
+} // namespace w32rtns
+
+using w32rtns::finish_with;
+
+extern "C" {
+
+int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, uint32_t size)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    SharedMemoryState &state = g_w32rtns.sharedMemory;
+    state.pipeAttributes = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    if (!CreatePipe(readHandle, writeHandle, &state.pipeAttributes, 0)) {
+        *readHandle = nullptr;
+        *writeHandle = nullptr;
+        return finish_with(1);
+    }
+    void *block = nullptr;
+    if (size <= std::numeric_limits<uint32_t>::max() - sizeof(BlockHeader))
+        block = GlobalAlloc(GMEM_SHARE | GMEM_FIXED, size + sizeof(BlockHeader));
+    if (block == nullptr) {
+        // The pipe was made for this block only; without the block nobody would close it.
+        CloseHandle(*readHandle);
+        CloseHandle(*writeHandle);
+        *readHandle = nullptr;
+        *writeHandle = nullptr;
+        *address = nullptr;
+        return finish_with(1);
+    }
+    *static_cast<BlockHeader *>(block) = {size + static_cast<uint32_t>(sizeof(BlockHeader)),
+                                          *writeHandle};
+    *address = w32rtns::data_of(block);
+    return finish_with(0);
+}
+
+int32_t WRITESHAREDMEM(HANDLE writeHandle, void *address)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    if (address == nullptr)
+        return finish_with(1);
+    BlockHeader *header = w32rtns::header_of(address);
+    // One write puts the whole block into the pipe; it returns once every byte is in
+    // it, so a block larger than the pipe's buffer waits for the receiver.
+    WriteFile(writeHandle, header, header->totalLength, &g_w32rtns.sharedMemory.readCount, nullptr);
+    return finish_with(static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(header))));
+}
+
+int32_t READSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return finish_with(
+        w32rtns::read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
+}
+
+int32_t REGAINSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return finish_with(
+        w32rtns::read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
+}
+
+int32_t FINISHSHAREDMEM(HANDLE readHandle, HANDLE writeHandle, void *address)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    CloseHandle(readHandle);
+    CloseHandle(writeHandle);
+    // A receive that failed left no block: there is nothing to free.
+    if (address == nullptr)
+        return finish_with(0);
+    return finish_with(
+        static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(w32rtns::header_of(address)))));
+}
+
+// The four routines below only report success: the pipe and the block are the business
+// of the routines above.
+int32_t FREESHAREDMEM(HANDLE)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return finish_with(0);
+}
+
+int32_t RELINQUISHSHAREDMEM(HANDLE)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return finish_with(0);
+}
+
+int32_t WAITSHAREDMEM(HANDLE)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return finish_with(0);
+}
+
+int32_t CLEARSHAREDMEM(HANDLE)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return finish_with(0);
+}
+
+} // extern "C"

@@ -1,0 +1,42 @@
+// Pipe-carried data blocks of W32RTNS: a block with an 8-byte header travels through
+// an inheritable anonymous pipe from its sender to its receiver.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#pragma pack(push, 1)
+
+// The 8 bytes in front of a block's data, in memory and in the pipe.
+struct BlockHeader {
+    uint32_t totalLength;   // data size + 8
+    HANDLE writeHandle;     // the pipe's write end, as the sender's process knows it
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(HANDLE) == 4, "the pipe handles travel as 4-byte fields");
+static_assert(sizeof(BlockHeader) == 8);
+static_assert(offsetof(BlockHeader, totalLength) == 0);
+static_assert(offsetof(BlockHeader, writeHandle) == 4);
+
+// The program-wide fields the shared-memory routines use.
+struct SharedMemoryState {
+    SECURITY_ATTRIBUTES pipeAttributes{};   // length 12, no descriptor, inheritable
+    DWORD readCount = 0;                    // bytes moved by the last read or write
+};
+
+namespace w32rtns {
+
+// Reads exactly size bytes from a blocking pipe, whatever pieces it delivers; false
+// when the pipe ends or fails first.
+bool read_whole(HANDLE pipe, void *buffer, uint32_t size, DWORD &readCount);
+
+// The receiving step shared by READSHAREDMEM and REGAINSHAREDMEM: the next block of the
+// pipe into a new block whose data address goes to *address. Status 0 received, 1 not.
+int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *writeHandle,
+                        void **address);
+
+} // namespace w32rtns

@@ -1,0 +1,82 @@
+// The window routines of W32RTNS; W32ENUM does the matching.
+#include "window_routines.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "entries.h"
+#include "interim_storage.h"
+#include "program.h"
+
+namespace {
+
+int32_t finish_with(int32_t status)
+{
+    g_w32rtns.status = status;
+    return status;
+}
+
+// Number of title characters before the first NUL, at most 40; the first character
+// always counts.
+uint32_t title_length(const char *title)
+{
+    uint32_t length = 1;
+    while (length < 40 && title[length] != '\0')
+        ++length;
+    return length;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t SWITCHPROGRAM(const uint32_t *processId)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    WindowState &w = g_w32rtns.windows;
+    // The process-only callback looks at neither title nor length.
+    const uint32_t anyLength = 0;
+    W32ENUM(processId, w.title, &anyLength);
+    w.foundWindow = 0;
+    EnumWindows(&QuennetEnumProc, reinterpret_cast<LPARAM>(&w.foundWindow));
+    if (w.foundWindow == 0)
+        return finish_with(1);
+    SetForegroundWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(w.foundWindow)));
+    return finish_with(0);
+}
+
+int32_t GETWINDOWHANDLE(const uint32_t *processId, const char *title, uint32_t *window)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    WindowState &w = g_w32rtns.windows;
+    // The criteria take a 40-byte title; the caller's text may be shorter, so only its
+    // counted characters are passed on, in a zero-filled field of full width.
+    const uint32_t length = title_length(title);
+    char criteriaTitle[40] = {};
+    std::memcpy(criteriaTitle, title, length);
+    W32ENUM(processId, criteriaTitle, &length);
+    w.foundWindow = 0;
+    EnumWindows(&QuennetEnumProc2, reinterpret_cast<LPARAM>(&w.foundWindow));
+    *window = w.foundWindow;
+    return finish_with(w.foundWindow != 0 ? 0 : 1);
+}
+
+int32_t SENDMSG(HWND window, uint32_t parameter, uint32_t)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return finish_with(PostMessageA(window, kBlockWaitingMessage, 0, static_cast<LPARAM>(parameter)));
+}
+
+// A placeholder: hands back the status the previous routine left.
+int32_t GETPROCESSID(uint32_t *)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return g_w32rtns.status;
+}
+
+} // extern "C"
