@@ -1,0 +1,435 @@
+#include "action_text.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <span>
+
+namespace actionfile {
+
+namespace {
+
+enum class Type { Text, Number32, Number8 };
+
+struct Field {
+    const char *name;
+    size_t offset;
+    size_t width;
+    Type type;
+    bool nulEnded;     // the launch routines read it up to a NUL
+    bool shownAlways;  // read by the controller; other fields are shown when not zero
+};
+
+#define TEXT(record, name, ended) {#name, offsetof(record, name), sizeof(record::name), Type::Text, ended, true}
+#define UNUSED(record, name) {#name, offsetof(record, name), sizeof(record::name), Type::Text, false, false}
+#define NUMBER(record, name) \
+    {#name, offsetof(record, name), sizeof(record::name), \
+     sizeof(record::name) == 4 ? Type::Number32 : Type::Number8, false, true}
+
+const Field kHeaderFields[] = {
+    TEXT(ActionHeader, sharedPart, false),
+    TEXT(ActionHeader, appDir, false),
+    UNUSED(ActionHeader, unused780),
+    NUMBER(ActionHeader, processId),
+};
+
+const Field kEntryFields[] = {
+    NUMBER(ActionEntry, window),
+    UNUSED(ActionEntry, unused4),
+    NUMBER(ActionEntry, reportedProcessId),
+    TEXT(ActionEntry, noticeTag, false),
+    UNUSED(ActionEntry, unused24),
+    TEXT(ActionEntry, program, true),
+    UNUSED(ActionEntry, unused296),
+    TEXT(ActionEntry, commandLine, true),
+    TEXT(ActionEntry, title, false),
+    UNUSED(ActionEntry, unused1634),
+    NUMBER(ActionEntry, kind),
+    NUMBER(ActionEntry, runFlag),
+};
+
+const Field kTrailerField = {"bytes", 0, 0, Type::Text, false, true};
+
+#undef TEXT
+#undef UNUSED
+#undef NUMBER
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// ---- text values ---------------------------------------------------------
+
+struct TextValue {
+    std::string bytes;
+    bool unended = false;
+    bool zeroFilled = false;
+};
+
+int hex_digit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool parse_quoted(std::string_view value, TextValue &out, std::string &error)
+{
+    size_t i = 1;
+    for (;;) {
+        if (i >= value.size()) {
+            error = "the quoted text has no closing quote";
+            return false;
+        }
+        char c = value[i++];
+        if (c == '"')
+            break;
+        if (c != '\\') {
+            out.bytes += c;
+            continue;
+        }
+        if (i >= value.size()) {
+            error = "the quoted text ends inside an escape";
+            return false;
+        }
+        char e = value[i++];
+        switch (e) {
+        case '\\': out.bytes += '\\'; break;
+        case '"': out.bytes += '"'; break;
+        case '0': out.bytes += '\0'; break;
+        case 't': out.bytes += '\t'; break;
+        case 'r': out.bytes += '\r'; break;
+        case 'n': out.bytes += '\n'; break;
+        case 'x': {
+            int high = i < value.size() ? hex_digit(value[i]) : -1;
+            int low = i + 1 < value.size() ? hex_digit(value[i + 1]) : -1;
+            if (high < 0 || low < 0) {
+                error = "\\x needs two hexadecimal digits";
+                return false;
+            }
+            out.bytes += static_cast<char>(high * 16 + low);
+            i += 2;
+            break;
+        }
+        default:
+            error = std::string("unknown escape \\") + e;
+            return false;
+        }
+    }
+    std::string_view rest = trim(value.substr(i));
+    while (!rest.empty()) {
+        size_t end = rest.find_first_of(" \t");
+        std::string_view word = rest.substr(0, end);
+        if (word == "unended")
+            out.unended = true;
+        else if (word == "zero-filled")
+            out.zeroFilled = true;
+        else {
+            error = "unknown word after the text: " + std::string(word);
+            return false;
+        }
+        rest = end == std::string_view::npos ? std::string_view() : trim(rest.substr(end));
+    }
+    return true;
+}
+
+// The bytes of a text field: the text, the NUL of a NUL-ended field when it fits and
+// is not left out, then the fill.
+bool write_text(const Field &f, std::string_view value, uint8_t *at, std::string &error)
+{
+    TextValue text;
+    if (!value.empty() && value.front() == '"') {
+        if (!parse_quoted(value, text, error))
+            return false;
+    } else {
+        text.bytes = value;
+    }
+    if (text.unended && !f.nulEnded) {
+        error = std::string(f.name) + " has no NUL to leave out";
+        return false;
+    }
+    if (text.bytes.size() > f.width) {
+        error = std::string(f.name) + " holds at most " + std::to_string(f.width) + " bytes, not " +
+                std::to_string(text.bytes.size());
+        return false;
+    }
+    std::memset(at, text.zeroFilled ? 0 : ' ', f.width);
+    std::memcpy(at, text.bytes.data(), text.bytes.size());
+    if (f.nulEnded && !text.unended && text.bytes.size() < f.width)
+        at[text.bytes.size()] = 0;
+    return true;
+}
+
+void append_escaped(std::string &out, std::string_view bytes)
+{
+    out += '"';
+    for (unsigned char c : bytes) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '"': out += "\\\""; break;
+        case '\0': out += "\\0"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default:
+            if (c >= 0x20 && c < 0x7F) {
+                out += static_cast<char>(c);
+            } else {
+                char hex[5];
+                std::snprintf(hex, sizeof hex, "\\x%02X", c);
+                out += hex;
+            }
+        }
+    }
+    out += '"';
+}
+
+// The shortest text that write_text turns back into exactly these bytes.
+void describe_text(std::string &out, const Field &f, const uint8_t *at)
+{
+    std::string_view bytes(reinterpret_cast<const char *>(at), f.width);
+    const bool zeroFilled = !bytes.empty() && bytes.back() == '\0';
+    const char fill = zeroFilled ? '\0' : ' ';
+    while (!bytes.empty() && bytes.back() == fill)
+        bytes.remove_suffix(1);
+    bool unended = false;
+    if (f.nulEnded && !zeroFilled) {
+        if (!bytes.empty() && bytes.back() == '\0')
+            bytes.remove_suffix(1);
+        else
+            unended = true;
+    }
+    append_escaped(out, bytes);
+    if (unended)
+        out += " unended";
+    if (zeroFilled)
+        out += " zero-filled";
+}
+
+// ---- numbers ---------------------------------------------------------------
+
+bool write_number(const Field &f, std::string_view value, uint8_t *at, std::string &error)
+{
+    const bool hex = value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X');
+    std::string_view digits = hex ? value.substr(2) : value;
+    const uint64_t limit = f.type == Type::Number8 ? 0xFF : 0xFFFFFFFF;
+    uint64_t n = 0;
+    bool ok = !digits.empty();
+    for (char c : digits) {
+        int d = hex ? hex_digit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        if (d < 0 || (n = n * (hex ? 16 : 10) + static_cast<uint64_t>(d)) > limit) {
+            ok = false;
+            break;
+        }
+    }
+    if (!ok) {
+        error = std::string(f.name) + " takes a number from 0 to " + std::to_string(limit) +
+                ", not " + std::string(value);
+        return false;
+    }
+    if (f.type == Type::Number8) {
+        *at = static_cast<uint8_t>(n);
+    } else {
+        uint32_t v = static_cast<uint32_t>(n);
+        std::memcpy(at, &v, 4);
+    }
+    return true;
+}
+
+void describe_number(std::string &out, const Field &f, const uint8_t *at)
+{
+    uint32_t v = *at;
+    if (f.type == Type::Number32)
+        std::memcpy(&v, at, 4);
+    char text[16];
+    // Window handles read best in hexadecimal, counts and kinds in decimal.
+    if (std::strcmp(f.name, "window") == 0)
+        std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(v));
+    else
+        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(v));
+    out += text;
+}
+
+void describe_record(std::string &out, std::span<const Field> fields, const uint8_t *record)
+{
+    for (const Field &f : fields) {
+        const uint8_t *at = record + f.offset;
+        if (!f.shownAlways && std::all_of(at, at + f.width, [](uint8_t b) { return b == 0; }))
+            continue;
+        out += f.name;
+        out += " = ";
+        if (f.type == Type::Text)
+            describe_text(out, f, at);
+        else
+            describe_number(out, f, at);
+        out += '\n';
+    }
+}
+
+const Field *find_field(std::span<const Field> fields, std::string_view name)
+{
+    for (const Field &f : fields)
+        if (name == f.name)
+            return &f;
+    return nullptr;
+}
+
+} // namespace
+
+ActionHeader default_header()
+{
+    ActionHeader h{};
+    std::memset(h.sharedPart, ' ', sizeof h.sharedPart);
+    // appDir stays zero: a first byte of NUL means no application directory.
+    return h;
+}
+
+ActionEntry default_entry()
+{
+    ActionEntry e{};
+    std::memcpy(e.noticeTag, "0           ", sizeof e.noticeTag);
+    std::memset(e.program, ' ', sizeof e.program);
+    e.program[0] = '\0';
+    std::memset(e.commandLine, ' ', sizeof e.commandLine);
+    e.commandLine[0] = '\0';
+    std::memset(e.title, ' ', sizeof e.title);
+    e.runFlag = 1;
+    return e;
+}
+
+bool parse(std::string_view text, ActionFile &file, std::string &error)
+{
+    enum class Section { None, Header, Entry, Trailer } section = Section::None;
+    file = ActionFile{default_header(), {}, {}};
+    bool headerSeen = false, trailerSeen = false;
+    size_t lineNumber = 0;
+    auto fail = [&](const std::string &why) {
+        error = "line " + std::to_string(lineNumber) + ": " + why;
+        return false;
+    };
+    while (!text.empty()) {
+        ++lineNumber;
+        size_t end = text.find('\n');
+        std::string_view line = trim(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (trailerSeen && section != Section::Trailer)
+            return fail("nothing may follow the trailer");
+        if (line == "[header]") {
+            if (headerSeen || !file.entries.empty())
+                return fail("one header, before the first entry");
+            headerSeen = true;
+            section = Section::Header;
+            continue;
+        }
+        if (line == "[entry]") {
+            if (trailerSeen)
+                return fail("nothing may follow the trailer");
+            file.entries.push_back(default_entry());
+            section = Section::Entry;
+            continue;
+        }
+        if (line == "[trailer]") {
+            if (trailerSeen)
+                return fail("one trailer at most");
+            trailerSeen = true;
+            section = Section::Trailer;
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            return fail("expected [header], [entry], [trailer] or name = value");
+        std::string_view name = trim(line.substr(0, equals));
+        std::string_view value = trim(line.substr(equals + 1));
+        if (section == Section::None)
+            return fail("a field before the first section");
+        if (section == Section::Trailer) {
+            if (name != "bytes")
+                return fail("the trailer has one field, bytes");
+            TextValue bytes;
+            std::string why;
+            if (value.empty() || value.front() != '"')
+                return fail("bytes takes a quoted text");
+            if (!parse_quoted(value, bytes, why))
+                return fail(why);
+            if (bytes.unended || bytes.zeroFilled)
+                return fail("the trailer's bytes are given in full");
+            file.trailer = bytes.bytes;
+            continue;
+        }
+        std::span<const Field> fields = section == Section::Header
+                                            ? std::span<const Field>(kHeaderFields)
+                                            : std::span<const Field>(kEntryFields);
+        const Field *f = find_field(fields, name);
+        if (f == nullptr)
+            return fail("no field named " + std::string(name) + " here");
+        uint8_t *record = section == Section::Header
+                              ? reinterpret_cast<uint8_t *>(&file.header)
+                              : reinterpret_cast<uint8_t *>(&file.entries.back());
+        std::string why;
+        bool ok = f->type == Type::Text ? write_text(*f, value, record + f->offset, why)
+                                        : write_number(*f, value, record + f->offset, why);
+        if (!ok)
+            return fail(why);
+    }
+    return true;
+}
+
+std::string describe(const ActionFile &file)
+{
+    std::string out = "# action file: " + std::to_string(file.entries.size()) + " entr" +
+                      (file.entries.size() == 1 ? "y" : "ies") + "\n[header]\n";
+    describe_record(out, kHeaderFields, reinterpret_cast<const uint8_t *>(&file.header));
+    for (size_t i = 0; i < file.entries.size(); ++i) {
+        out += "\n[entry]\n# entry " + std::to_string(i + 1) + "\n";
+        describe_record(out, kEntryFields, reinterpret_cast<const uint8_t *>(&file.entries[i]));
+    }
+    if (!file.trailer.empty()) {
+        out += "\n[trailer]\n# bytes after the last whole entry; the controller does not read them\n";
+        out += std::string(kTrailerField.name) + " = ";
+        append_escaped(out, file.trailer);
+        out += '\n';
+    }
+    return out;
+}
+
+std::string to_bytes(const ActionFile &file)
+{
+    std::string bytes(reinterpret_cast<const char *>(&file.header), sizeof file.header);
+    bytes.append(reinterpret_cast<const char *>(file.entries.data()),
+                 file.entries.size() * sizeof(ActionEntry));
+    bytes += file.trailer;
+    return bytes;
+}
+
+bool from_bytes(std::string_view bytes, ActionFile &file, std::string &error)
+{
+    if (bytes.size() < sizeof(ActionHeader)) {
+        error = "not an action file: " + std::to_string(bytes.size()) + " bytes, a header alone has " +
+                std::to_string(sizeof(ActionHeader));
+        return false;
+    }
+    file = ActionFile{};
+    std::memcpy(&file.header, bytes.data(), sizeof file.header);
+    bytes.remove_prefix(sizeof file.header);
+    while (bytes.size() >= sizeof(ActionEntry)) {
+        file.entries.emplace_back();
+        std::memcpy(&file.entries.back(), bytes.data(), sizeof(ActionEntry));
+        bytes.remove_prefix(sizeof(ActionEntry));
+    }
+    file.trailer = bytes;
+    return true;
+}
+
+} // namespace actionfile

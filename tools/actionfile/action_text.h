@@ -1,0 +1,45 @@
+// The readable text form of an action file, and the file's bytes: one header, any
+// number of entries, each field by name. Text -> bytes -> text is exact.
+//
+//   # a comment
+//   [header]
+//   appDir = C:\WORK            bare text: up to the end of the line, trimmed
+//   [entry]
+//   program = "C:\\TOOLS\\RUN.EXE"   quoted text: \\ \" \0 \t \r \n \xHH
+//   commandLine = RUN.EXE -v
+//   kind = 7
+//
+// Text fields are padded with spaces; program and commandLine get their NUL first.
+// After a quoted text, "unended" leaves out that NUL and "zero-filled" pads with zero
+// bytes instead of spaces. Fields not given keep their defaults.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "action_table.h"
+
+namespace actionfile {
+
+struct ActionFile {
+    ActionHeader header;
+    std::vector<ActionEntry> entries;
+    std::string trailer;   // bytes after the last whole entry
+};
+
+// A header and an entry as the tool writes them when no field is given.
+ActionHeader default_header();
+ActionEntry default_entry();
+
+// Reads a description; on failure error names the line and the fault.
+bool parse(std::string_view text, ActionFile &file, std::string &error);
+// The description of a file, every field the controller reads and any other byte
+// that is not zero.
+std::string describe(const ActionFile &file);
+
+std::string to_bytes(const ActionFile &file);
+// A file too short for its header is refused.
+bool from_bytes(std::string_view bytes, ActionFile &file, std::string &error);
+
+} // namespace actionfile
