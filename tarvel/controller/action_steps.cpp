@@ -1,0 +1,68 @@
+#include "action_steps.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace action {
+
+namespace {
+
+void fill_command_line(std::string_view start, const char *rest, size_t restWidth, CommandLine &out)
+{
+    std::memcpy(out, start.data(), start.size());
+    std::memcpy(out + start.size(), rest, std::min(restWidth, kCommandLineWidth - start.size()));
+    out[kCommandLineWidth] = '\0';
+}
+
+} // namespace
+
+bool is_9x_family(uint8_t osType) { return osType == 5 || osType == 131; }
+
+void interpreter_command_line(const ActionEntry &entry, uint8_t osType, CommandLine &out)
+{
+    fill_command_line(is_9x_family(osType) ? "command.com /c " : "cmd.exe /c ", entry.commandLine,
+                      sizeof entry.commandLine, out);
+}
+
+void direct_command_line(const ActionEntry &entry, CommandLine &out)
+{
+    fill_command_line({}, entry.commandLine, sizeof entry.commandLine, out);
+}
+
+void hand_over_command_line(const char (&digits)[11], CommandLine &out)
+{
+    std::memset(out, ' ', kCommandLineWidth);
+    std::memcpy(out, digits, sizeof digits);
+    out[kCommandLineWidth] = '\0';
+}
+
+void write_hand_over_program(uint32_t processId, uint8_t osType, char (&program)[260])
+{
+    const bool nine = is_9x_family(osType);
+    std::string_view name = processId != 0 ? (nine ? "kalvoga.exe" : "kalvope.exe")
+                                           : (nine ? "tramesga.exe" : "tramespe.exe");
+    std::memset(program, ' ', sizeof program);
+    std::memcpy(program, name.data(), name.size());
+}
+
+Launch choose_launch(const int32_t *runMode, uint32_t processId)
+{
+    if (runMode == nullptr || *runMode == 1)
+        return Launch::WaitExe;
+    return processId == 0 ? Launch::SingleExe : Launch::QuennetStartExe;
+}
+
+void bounded_program(const char (&program)[260], char (&out)[261])
+{
+    std::memcpy(out, program, sizeof program);
+    out[sizeof program] = '\0';
+}
+
+bool wants_notice(const ActionEntry &entry)
+{
+    return entry.kind != 5 && entry.window != 0 &&
+           std::memcmp(entry.noticeTag, "0           ", sizeof entry.noticeTag) != 0;
+}
+
+} // namespace action
