@@ -5,3 +5,5 @@ set_target_properties(handover-report PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST
 
 add_wine_test(sharedmem_test SOURCES sharedmem_test.cpp LIBS tarvel_programs)
 add_dependencies(sharedmem_test handover-report)
+
+add_wine_test(windows_test SOURCES windows_test.cpp LIBS tarvel_programs)
