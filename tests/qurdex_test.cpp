@@ -115,3 +115,23 @@ TEST(CallByName, NameFoundNowhereEndsTheRunWithError173OnStandardError)
               std::string::npos)
         << run.output;
 }
+
+TEST(Environment, VariableIntoASpacePaddedFieldCutToItsWidth)
+{
+    char field[8];
+    std::memset(field, ' ', sizeof field);
+    SetEnvironmentVariableA("QXTESTVAR", nullptr);
+    qx_get_env("QXTESTVAR", field, sizeof field);
+    EXPECT_EQ(std::string(field, 8), "        ");
+
+    // Set after the process started: the run-time sees the environment as it is now.
+    SetEnvironmentVariableA("QXTESTVAR", "abc");
+    qx_get_env("QXTESTVAR", field, sizeof field);
+    EXPECT_EQ(std::string(field, 8), "abc     ");
+
+    char narrow[5] = {' ', ' ', ' ', ' ', '#'};
+    SetEnvironmentVariableA("QXTESTVAR", "C:\\TOOLS\\BIN");
+    qx_get_env("QXTESTVAR", narrow, 4);
+    EXPECT_EQ(std::string(narrow, 5), "C:\\T#");
+    SetEnvironmentVariableA("QXTESTVAR", nullptr);
+}
