@@ -1,0 +1,156 @@
+// The action-file tool: its text form read and written back exactly, its defaults and
+// its refusals, and the console program end to end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "action_text.h"
+#include "child_process.h"
+#include "test_support.h"
+
+using actionfile::ActionFile;
+
+namespace {
+
+ActionFile parsed(const std::string &text)
+{
+    ActionFile file;
+    std::string error;
+    EXPECT_TRUE(actionfile::parse(text, file, error)) << error;
+    return file;
+}
+
+std::string parse_error(const std::string &text)
+{
+    ActionFile file;
+    std::string error;
+    EXPECT_FALSE(actionfile::parse(text, file, error));
+    return error;
+}
+
+// The bytes of the file that the description of these bytes describes.
+std::string round_trip(const std::string &bytes)
+{
+    ActionFile file;
+    std::string error;
+    EXPECT_TRUE(actionfile::from_bytes(bytes, file, error)) << error;
+    return actionfile::to_bytes(parsed(actionfile::describe(file)));
+}
+
+} // namespace
+
+TEST(ActionFileText, EveryByteOfAnyFileSurvivesTheRoundTrip)
+{
+    // Every byte value in every field, including the unused ones, and a trailer.
+    std::string bytes(sizeof(ActionHeader) + 3 * sizeof(ActionEntry) + 5, '\0');
+    uint32_t x = 12345;
+    for (char &b : bytes) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<char>(x >> 24);
+    }
+    EXPECT_EQ(round_trip(bytes), bytes);
+
+    // Fields that end in their fill, in a NUL, in spaces before a NUL, or fill all
+    // their width; texts without a NUL; zero-filled texts.
+    ActionFile file = parsed("[header]\n[entry]\n[entry]\n[entry]\n[entry]\n");
+    ActionEntry &e = file.entries[0];
+    std::memset(e.program, 'p', sizeof e.program);
+    std::memset(e.commandLine, 0, sizeof e.commandLine);
+    std::memset(e.title, 'T', sizeof e.title);
+    std::memcpy(file.entries[1].program, "abc  \0  ", 8);
+    std::memcpy(file.entries[1].commandLine, "abc", 3);
+    std::memcpy(file.entries[2].program, "x\0\0", 3);
+    std::memset(file.entries[3].noticeTag, 0, sizeof e.noticeTag);
+    std::memset(file.entries[3].program + 200, 0, 60);
+    std::memset(file.header.appDir, ' ', sizeof file.header.appDir);
+    std::string original = actionfile::to_bytes(file);
+    EXPECT_EQ(round_trip(original), original);
+}
+
+TEST(ActionFileText, DefaultsAndNamedFields)
+{
+    ActionFile file = parsed("# a comment\n"
+                             "[header]\n"
+                             "appDir = $ROOT\\tools\n"
+                             "processId = 0x10\n"
+                             "\n"
+                             "[entry]\r\n"
+                             "program = C:\\TOOLS\\RUN.EXE\r\n"
+                             "commandLine = \"RUN.EXE \\\"a b\\\"\"\n"
+                             "window = 4660\n"
+                             "kind=4\n"
+                             "noticeTag = BUILD\n"
+                             "[entry]\n");
+    EXPECT_EQ(std::string(file.header.appDir, 13), "$ROOT\\tools  ");
+    EXPECT_EQ(file.header.sharedPart[519], ' ');
+    EXPECT_EQ(file.header.processId, 16u);
+    ASSERT_EQ(file.entries.size(), 2u);
+    const ActionEntry &e = file.entries[0];
+    EXPECT_EQ(std::string(e.program, 17), std::string("C:\\TOOLS\\RUN.EXE\0", 17));
+    EXPECT_EQ(e.program[17], ' ');
+    EXPECT_EQ(std::string(e.commandLine, 15), std::string("RUN.EXE \"a b\"\0 ", 15));
+    EXPECT_EQ(e.window, 4660u);
+    EXPECT_EQ(e.kind, 4);
+    EXPECT_EQ(std::string(e.noticeTag, 12), "BUILD       ");
+
+    // An entry given no field: no notice, nothing named, marked to run.
+    const ActionEntry &d = file.entries[1];
+    EXPECT_EQ(std::string(d.noticeTag, 12), "0           ");
+    EXPECT_EQ(d.program[0], '\0');
+    EXPECT_EQ(d.commandLine[0], '\0');
+    EXPECT_EQ(d.runFlag, 1);
+    EXPECT_EQ(d.kind, 0);
+    // A header given no appDir names none.
+    EXPECT_EQ(parsed("[entry]\n").header.appDir[0], '\0');
+}
+
+TEST(ActionFileText, FaultsAreRefusedWithTheirLine)
+{
+    EXPECT_EQ(parse_error("[entry]\nkind = 256\n").rfind("line 2:", 0), 0u);
+    EXPECT_NE(parse_error("[entry]\nnoticeTag = 1234567890123\n").find("at most 12"), std::string::npos);
+    EXPECT_NE(parse_error("[entry]\ntitle = \"x\" unended\n").find("no NUL"), std::string::npos);
+    EXPECT_NE(parse_error("[entry]\nprogramme = x\n").find("no field named programme"), std::string::npos);
+    EXPECT_NE(parse_error("[entry]\nprogram = \"open\n").find("closing quote"), std::string::npos);
+    EXPECT_NE(parse_error("program = x\n").find("before the first section"), std::string::npos);
+    EXPECT_NE(parse_error("[entry]\n[header]\n").find("one header"), std::string::npos);
+    EXPECT_NE(parse_error("[entry]\nwindow = -1\n").find("from 0 to"), std::string::npos);
+    // A text that fills its field exactly has no room for its NUL and is kept whole.
+    ActionFile full = parsed("[entry]\nnoticeTag = 123456789012\n");
+    EXPECT_EQ(std::string(full.entries[0].noticeTag, 12), "123456789012");
+
+    ActionFile file;
+    std::string error;
+    EXPECT_FALSE(actionfile::from_bytes(std::string(1783, ' '), file, error));
+    EXPECT_NE(error.find("1783 bytes"), std::string::npos);
+}
+
+TEST(ActionFileTool, WritesAFileAndDumpsItBack)
+{
+    test_support::TempDir dir;
+    const std::string tool = test_support::program_dir() + "\\actionfile.exe";
+    test_support::write_file(dir.file("in.txt"), "[header]\nappDir = C:\\WORK\n[entry]\n"
+                                                 "program = cmd.exe\ncommandLine = cmd.exe /c dir\nkind = 4\n");
+    test_support::ChildRun run =
+        test_support::run_child(tool + " write " + dir.file("in.txt") + " " + dir.file("a.act"));
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(test_support::read_file(dir.file("a.act")).size(), sizeof(ActionHeader) + sizeof(ActionEntry));
+
+    run = test_support::run_child(tool + " dump " + dir.file("a.act"));
+    ASSERT_EQ(run.exitCode, 0u);
+    EXPECT_NE(run.output.find("commandLine = \"cmd.exe /c dir\""), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("kind = 4"), std::string::npos);
+    // What the dump shows writes the same file again.
+    test_support::write_file(dir.file("again.txt"), run.output);
+    run = test_support::run_child(tool + " write " + dir.file("again.txt") + " " + dir.file("b.act"));
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(test_support::read_file(dir.file("b.act")), test_support::read_file(dir.file("a.act")));
+
+    test_support::write_file(dir.file("bad.txt"), "[entry]\nkind = x\n");
+    run = test_support::run_child(tool + " write " + dir.file("bad.txt") + " " + dir.file("c.act"));
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(run.output.find("line 2"), std::string::npos) << run.output;
+    EXPECT_FALSE(test_support::file_exists(dir.file("c.act")));
+    EXPECT_EQ(test_support::run_child(tool + " dump " + dir.file("missing.act")).exitCode, 1u);
+    EXPECT_EQ(test_support::run_child(tool).exitCode, 2u);
+}
