@@ -7,3 +7,7 @@ add_wine_test(sharedmem_test SOURCES sharedmem_test.cpp LIBS tarvel_programs)
 add_dependencies(sharedmem_test handover-report)
 
 add_wine_test(windows_test SOURCES windows_test.cpp LIBS tarvel_programs)
+
+add_executable(handover-reply programs/handover-reply.cpp)
+target_link_libraries(handover-reply PRIVATE tarvel_programs)
+set_target_properties(handover-reply PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})

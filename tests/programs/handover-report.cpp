@@ -12,23 +12,13 @@
 
 #include "entries.h"
 #include "hand_over.h"
-#include "qurdex.h"
+#include "handover_handle.h"
+#include "shared_memory.h"
 
 namespace {
 
-// The ten digits that follow the program name on the command line.
-bool read_handle_from(const char *commandLine, HANDLE &handle)
-{
-    const char *digits = std::strrchr(commandLine, ' ');
-    digits = digits != nullptr ? digits + 1 : commandLine;
-    if (std::strlen(digits) != 10 || std::strspn(digits, "0123456789") != 10)
-        return false;
-    handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(qx_text_to_number(digits, 10)));
-    return true;
-}
-
 // A field's text up to its NUL, bounded by the field.
-std::string field_text(const char *field, size_t width)
+std::string up_to_nul(const char *field, size_t width)
 {
     return std::string(field, strnlen(field, width));
 }
@@ -38,35 +28,31 @@ std::string field_text(const char *field, size_t width)
 int main()
 {
     HANDLE readHandle = nullptr;
-    std::string commandLine = GetCommandLineA();
-    while (!commandLine.empty() && commandLine.back() == ' ')
-        commandLine.pop_back();
-    if (!read_handle_from(commandLine.c_str(), readHandle)) {
-        std::printf("hand-over: no read handle on the command line: %s\n", commandLine.c_str());
+    if (!hand_over_read_handle(readHandle)) {
+        std::printf("hand-over: no read handle on the command line: %s\n", GetCommandLineA());
         return 2;
     }
     HANDLE writeHandle = nullptr;
     void *data = nullptr;
     if (READSHAREDMEM(readHandle, &writeHandle, &data) != 0) {
-        std::printf("hand-over: no block in pipe %p\n", readHandle);
+        std::printf("hand-over: no block in the pipe\n");
         return 3;
     }
-    const auto *header = reinterpret_cast<const uint8_t *>(data) - 8;
-    uint32_t dataSize = 0;
-    std::memcpy(&dataSize, header, 4);
-    dataSize -= 8;
+    const auto *header = reinterpret_cast<const BlockHeader *>(static_cast<uint8_t *>(data) - 8);
+    const uint32_t dataSize = header->totalLength - 8;
     if (FILE *out = std::fopen("handover.bin", "wb")) {
         std::fwrite(data, 1, dataSize, out);
         std::fclose(out);
     }
-    std::printf("hand-over: %u bytes from pipe %p\n", static_cast<unsigned>(dataSize), readHandle);
+    std::printf("hand-over: started as %s\n", GetCommandLineA());
+    std::printf("hand-over: %u bytes received\n", static_cast<unsigned>(dataSize));
     if (dataSize == sizeof(HandOverBlock)) {
         const auto *block = static_cast<const HandOverBlock *>(data);
         ActionEntry entry{};
         std::memcpy(&entry, block->entry, kEntryHandOverPart);
-        std::printf("hand-over: program %s\n", field_text(entry.program, sizeof entry.program).c_str());
+        std::printf("hand-over: program %s\n", up_to_nul(entry.program, sizeof entry.program).c_str());
         std::printf("hand-over: command line %s\n",
-                    field_text(entry.commandLine, sizeof entry.commandLine).c_str());
+                    up_to_nul(entry.commandLine, sizeof entry.commandLine).c_str());
     }
     std::fflush(stdout);
     FINISHSHAREDMEM(readHandle, writeHandle, data);

@@ -1,0 +1,334 @@
+// Running actions in-process through TR010Action: the command line and directory each
+// kind gives a program, the hand-over block and its read handle, the completion
+// notice, the run flag, the choice of launch routine and the process id it records.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "action_text.h"
+#include "child_process.h"
+#include "controller.h"
+#include "entries.h"
+#include "action_steps.h"
+#include "hand_over.h"
+#include "message_recorder.h"
+#include "program.h"
+#include "test_support.h"
+
+using test_support::TempDir;
+
+namespace {
+
+HWND g_outputWindow = nullptr;
+
+// The host entry: the output lines go to the test's recorder window.
+int32_t give_output_window(int32_t *window)
+{
+    *window = static_cast<int32_t>(reinterpret_cast<intptr_t>(g_outputWindow));
+    return 0;
+}
+
+std::string writer() { return test_support::program_dir() + "\\w32-writer.exe"; }
+
+std::vector<std::string> lines_of(const std::string &text)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+std::string current_directory()
+{
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, directory);
+    return directory;
+}
+
+bool same_path(const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
+
+uintptr_t next_handle_value()
+{
+    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    CloseHandle(probe);
+    return reinterpret_cast<uintptr_t>(probe);
+}
+
+class Action : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        frame::register_entries();
+        qx_register_entry("QuennetGetOutputHandle", reinterpret_cast<void *>(&give_output_window));
+        g_outputWindow = recorder.window();
+        startDirectory = current_directory();
+    }
+
+    void TearDown() override { SetCurrentDirectoryA(startDirectory.c_str()); }
+
+    // A table whose application directory is the test's own, with one entry described
+    // by the given field lines.
+    void describe(const std::string &entryFields, const std::string &headerFields = "")
+    {
+        std::string error;
+        ASSERT_TRUE(actionfile::parse("[header]\nappDir = " + app.path() + "\n" + headerFields +
+                                          "[entry]\n" + entryFields,
+                                      file, error))
+            << error;
+    }
+
+    // TR010Action on the table, which it changes in place; null runMode: none passed.
+    int32_t run(const int32_t *runMode)
+    {
+        std::string bytes = actionfile::to_bytes(file);
+        int32_t result = TR010Action(reinterpret_cast<ActionTable *>(bytes.data()), const_cast<int32_t *>(runMode));
+        std::string error;
+        EXPECT_TRUE(actionfile::from_bytes(bytes, file, error));
+        return result;
+    }
+
+    ActionEntry &entry() { return file.entries.at(0); }
+
+    // A hand-over program under the name the controller looks for, in the application
+    // directory with the run-time DLL it needs.
+    void install_hand_over(const char *sample, const char *name)
+    {
+        const std::string dir = test_support::program_dir();
+        ASSERT_TRUE(CopyFileA((dir + "\\" + sample).c_str(), app.file(name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((dir + "\\qurdex.dll").c_str(), app.file("qurdex.dll").c_str(), FALSE));
+    }
+
+    std::vector<std::string> lines() const
+    {
+        std::vector<std::string> texts;
+        for (const auto &m : recorder.messages)
+            if (m.message == 0x0402)
+                texts.push_back(m.text);
+        return texts;
+    }
+
+    TempDir app;
+    actionfile::ActionFile file;
+    test_support::MessageRecorder recorder{0x0402, 0x2001};
+    std::string startDirectory;
+    const int32_t runModeOne = 1;
+    const int32_t runModeZero = 0;
+};
+
+} // namespace
+
+TEST_F(Action, EachKindGivesItsCommandLineInTheApplicationDirectory)
+{
+    describe("program = " + writer() + "\ncommandLine = report probe.txt exit 7\nkind = 7\n");
+    EXPECT_EQ(run(&runModeOne), 0);
+    std::vector<std::string> report = lines_of(test_support::read_file(app.file("probe.txt")));
+    ASSERT_GE(report.size(), 2u);
+    EXPECT_EQ(report[0], writer() + " report probe.txt exit 7");
+    EXPECT_TRUE(same_path(report[1], app.path())) << report[1];
+    EXPECT_EQ(g_controller.action.exitCode.get(), 7u);
+    EXPECT_EQ(file.header.processId, 1u) << "run mode 1 records process 1";
+    EXPECT_TRUE(same_path(current_directory(), startDirectory)) << "switched back";
+
+    // Kind 4 names the interpreter before the command; the program stays the entry's.
+    describe("program = " + writer() + "\ncommandLine = report probe.txt\nkind = 4\n");
+    EXPECT_EQ(run(&runModeOne), 0);
+    report = lines_of(test_support::read_file(app.file("probe.txt")));
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(report[0], writer() + " cmd.exe /c report probe.txt");
+}
+
+TEST_F(Action, InterpreterRunsTheCommandAndItsOutputArrivesAsLines)
+{
+    describe("program = cmd.exe\ncommandLine = echo interpreted\nkind = 4\n");
+    EXPECT_EQ(run(nullptr), 0);
+    std::vector<std::string> got = lines();
+    EXPECT_NE(std::find(got.begin(), got.end(), "interpreted"), got.end());
+}
+
+TEST_F(Action, TextsWithoutTheirNulEndAtTheirFieldsEnd)
+{
+    // A command that fills the field: after the prefix, 757 of its bytes are kept and
+    // the text ends there.
+    std::string command = "report probe.txt ";
+    command += std::string(768 - command.size(), 'x');
+    describe("program = " + writer() + "\ncommandLine = \"" + command + "\" unended\nkind = 4\n");
+    run(&runModeOne);
+    std::vector<std::string> report = lines_of(test_support::read_file(app.file("probe.txt")));
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(report[0], writer() + " cmd.exe /c " + command.substr(0, 757));
+
+    // A program name without its NUL is the whole field, spaces and all.
+    describe("program = \"" + writer() + "\" unended\ncommandLine = report probe.txt\nkind = 1\n");
+    run(&runModeOne);
+    report = lines_of(test_support::read_file(app.file("probe.txt")));
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(report[0], writer() + std::string(260 - writer().size(), ' ') + " report probe.txt");
+}
+
+TEST_F(Action, HandOverProgramGetsTheReadHandleAndTheBlock)
+{
+    install_hand_over("handover-report.exe", "tramespe.exe");
+    describe("program = original.exe\ncommandLine = original arguments\nkind = 5\nwindow = 0x1234\n",
+             "sharedPart = shared by every hand-over\n");
+    const actionfile::ActionFile before = file;
+    EXPECT_EQ(run(nullptr), 0);
+
+    const std::string digits(g_controller.action.handleDigits, 10);
+    EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << digits;
+    EXPECT_EQ(g_controller.action.handleDigits[10], '\0');
+    std::vector<std::string> got = lines();
+    const std::string started = "hand-over: started as " + app.file("tramespe.exe") + " " + digits;
+    ASSERT_FALSE(got.empty());
+    EXPECT_TRUE(same_path(got[0], started)) << got[0];
+
+    std::string block = test_support::read_file(app.file("handover.bin"));
+    std::string expected(before.header.sharedPart, sizeof before.header.sharedPart);
+    expected.append(reinterpret_cast<const char *>(&before.entries[0]), kEntryHandOverPart);
+    ASSERT_EQ(block.size(), sizeof(HandOverBlock));
+    EXPECT_EQ(block, expected);
+
+    // The entry now names the hand-over program as QUERYEXE found it.
+    std::string program(entry().program, strnlen(entry().program, sizeof entry().program));
+    EXPECT_TRUE(same_path(program, app.file("tramespe.exe"))) << program;
+    EXPECT_EQ(file.header.processId, 0u);
+}
+
+TEST_F(Action, CompletionNoticeComesThroughThePipeNamedByTheMessage)
+{
+    describe("program = " + writer() + "\ncommandLine = exit 0xC0000005\nkind = 7\nnoticeTag = BUILD\n"
+             "window = " + std::to_string(reinterpret_cast<uintptr_t>(recorder.window())) + "\n");
+    // FREESHAREDMEM's 0 is the result, not SENDMSG's 1: the two calls ended the run.
+    EXPECT_EQ(run(nullptr), 0);
+    ASSERT_TRUE(recorder.pump_until(
+        [&] {
+            return std::any_of(recorder.messages.begin(), recorder.messages.end(),
+                               [](const auto &m) { return m.message == 0x2001; });
+        },
+        5000));
+    auto notice = std::find_if(recorder.messages.begin(), recorder.messages.end(),
+                               [](const auto &m) { return m.message == 0x2001; });
+    EXPECT_EQ(notice->wParam, 0u);
+    EXPECT_EQ(static_cast<uint32_t>(notice->lParam), g_controller.run.noticeReadHandle);
+
+    HANDLE readHandle = reinterpret_cast<HANDLE>(notice->lParam);
+    HANDLE writeHandle = nullptr;
+    void *data = nullptr;
+    ASSERT_EQ(READSHAREDMEM(readHandle, &writeHandle, &data), 0);
+    EXPECT_EQ(static_cast<BlockHeader *>(data)[-1].totalLength, 28u);
+    const auto *n = static_cast<const CompletionNotice *>(data);
+    EXPECT_EQ(n->one, 1u);
+    const uint8_t exitCode[4] = {0x0D, 0x2F, 0xA2, 0x05};
+    EXPECT_EQ(std::memcmp(n->exitCode, exitCode, 4), 0);
+    EXPECT_EQ(std::string(n->noticeTag, 12), "BUILD       ");
+    FINISHSHAREDMEM(readHandle, writeHandle, data);
+
+    // A later run that sends no notice still makes the two calls with the kept handle,
+    // so a run flag of 0 (result 1) ends with FREESHAREDMEM's 0.
+    describe("program = " + writer() + "\nrunFlag = 0\n");
+    EXPECT_EQ(run(nullptr), 0);
+}
+
+TEST_F(Action, NoNoticeForTagZeroNoWindowOrHandOver)
+{
+    const std::string window = std::to_string(reinterpret_cast<uintptr_t>(recorder.window()));
+    describe("program = " + writer() + "\nwindow = " + window + "\n");
+    run(nullptr);
+    describe("program = " + writer() + "\nnoticeTag = BUILD\n");
+    run(nullptr);
+    describe("program = " + writer() + "\nnoticeTag = BUILD\nwindow = " + window + "\n");
+    run(&runModeOne);
+    recorder.pump_until([] { return false; }, 300);
+    EXPECT_TRUE(std::none_of(recorder.messages.begin(), recorder.messages.end(),
+                             [](const auto &m) { return m.message == 0x2001; }));
+    EXPECT_EQ(g_controller.run.noticeReadHandle, 0u);
+}
+
+TEST_F(Action, RunFlagZeroStartsNothingAndKeepsTheHeader)
+{
+    describe("program = " + writer() + "\ncommandLine = report probe.txt\nkind = 3\nrunFlag = 0\n",
+             "processId = 77\n");
+    EXPECT_EQ(run(&runModeOne), 1);
+    EXPECT_FALSE(test_support::file_exists(app.file("probe.txt")));
+    EXPECT_TRUE(same_path(current_directory(), startDirectory));
+    EXPECT_EQ(file.header.processId, 77u);
+
+    // A hand-over entry still hands its block over and is renamed, and leaves no pipe.
+    describe("program = original.exe\nkind = 5\nrunFlag = 0\n", "processId = 77\n");
+    uintptr_t before = next_handle_value();
+    EXPECT_EQ(run(&runModeOne), 1);
+    EXPECT_EQ(next_handle_value(), before);
+    EXPECT_EQ(std::string(entry().program, 12), "kalvope.exe ");
+    EXPECT_EQ(file.header.processId, 77u);
+}
+
+TEST_F(Action, RunModeChoosesTheLaunchAndTheRecordedProcess)
+{
+    describe("program = " + writer() + "\ncommandLine = report probe.txt\n");
+    EXPECT_EQ(run(&runModeZero), 0);
+    std::vector<std::string> report = lines_of(test_support::read_file(app.file("probe.txt")));
+    ASSERT_GE(report.size(), 5u);
+    EXPECT_EQ(std::to_string(file.header.processId), report[4]) << "SINGLEXE's process id";
+
+    // With a process recorded, QUENNETSTARTEXE starts the next one and records it.
+    DeleteFileA(app.file("probe.txt").c_str());
+    EXPECT_EQ(run(&runModeZero), 0);
+    report = lines_of(test_support::read_file(app.file("probe.txt")));
+    ASSERT_GE(report.size(), 5u);
+    EXPECT_EQ(std::to_string(file.header.processId), report[4]);
+
+    // Without a run mode nothing is recorded anew: the header gets what the last run
+    // mode left.
+    const uint32_t kept = file.header.processId;
+    file.header.processId = 5;
+    EXPECT_EQ(run(nullptr), 0);
+    EXPECT_EQ(file.header.processId, kept);
+}
+
+TEST_F(Action, HandOverStartedBySingleExeSendsItsEntryBack)
+{
+    install_hand_over("handover-reply.exe", "tramespe.exe");
+    describe("program = original.exe\ncommandLine = original arguments\nkind = 5\nreportedProcessId = 4242\n");
+    uintptr_t before = next_handle_value();
+    EXPECT_EQ(run(&runModeZero), 0);
+    EXPECT_EQ(next_handle_value(), before);
+    EXPECT_EQ(std::string(entry().noticeTag, 12), "REPLIED     ");
+    EXPECT_NE(entry().reportedProcessId, 4242u);
+    EXPECT_EQ(file.header.processId, entry().reportedProcessId);
+    // The entry that came back is the one handed over, with the program it named.
+    EXPECT_EQ(std::string(entry().program, 13), std::string("original.exe\0", 13));
+}
+
+TEST_F(Action, HandOverStartedBySingleExeWithoutAnswerRecordsTheReportedProcess)
+{
+    install_hand_over("handover-report.exe", "tramespe.exe");
+    describe("program = original.exe\nkind = 5\nreportedProcessId = 4242\n");
+    EXPECT_EQ(run(&runModeZero), 0);
+    EXPECT_EQ(file.header.processId, 4242u);
+    EXPECT_EQ(std::string(entry().noticeTag, 12), "0           ");
+    EXPECT_TRUE(test_support::file_exists(app.file("handover.bin")));
+}
+
+TEST(ActionSteps, NineXFamilyTakesCommandComAndTheGaPrograms)
+{
+    ActionEntry e{};
+    std::memcpy(e.commandLine, "dir\0", 4);
+    action::CommandLine line;
+    action::interpreter_command_line(e, 131, line);
+    EXPECT_EQ(std::string(line, 19), std::string("command.com /c dir\0", 19));
+    action::interpreter_command_line(e, 5, line);
+    EXPECT_EQ(std::string(line, 15), "command.com /c ");
+    action::interpreter_command_line(e, 3, line);
+    EXPECT_EQ(std::string(line, 15), std::string("cmd.exe /c dir\0", 15));
+
+    char program[260];
+    action::write_hand_over_program(0, 5, program);
+    EXPECT_EQ(std::string(program, 13), "tramesga.exe ");
+    action::write_hand_over_program(9, 131, program);
+    EXPECT_EQ(std::string(program, 12), "kalvoga.exe ");
+    EXPECT_EQ(program[259], ' ');
+}
