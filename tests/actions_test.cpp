@@ -35,13 +35,6 @@ int32_t give_output_window(int32_t *window)
 
 std::string writer() { return test_support::program_dir() + "\\w32-writer.exe"; }
 
-std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> lines;
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
 
 std::string current_directory()
 {
@@ -52,12 +45,6 @@ std::string current_directory()
 
 bool same_path(const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
 
-uintptr_t next_handle_value()
-{
-    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    CloseHandle(probe);
-    return reinterpret_cast<uintptr_t>(probe);
-}
 
 class Action : public ::testing::Test {
 protected:
@@ -126,7 +113,7 @@ TEST_F(Action, EachKindGivesItsCommandLineInTheApplicationDirectory)
 {
     describe("program = " + writer() + "\ncommandLine = report probe.txt exit 7\nkind = 7\n");
     EXPECT_EQ(run(&runModeOne), 0);
-    std::vector<std::string> report = lines_of(test_support::read_file(app.file("probe.txt")));
+    std::vector<std::string> report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_GE(report.size(), 2u);
     EXPECT_EQ(report[0], writer() + " report probe.txt exit 7");
     EXPECT_TRUE(same_path(report[1], app.path())) << report[1];
@@ -137,7 +124,7 @@ TEST_F(Action, EachKindGivesItsCommandLineInTheApplicationDirectory)
     // Kind 4 names the interpreter before the command; the program stays the entry's.
     describe("program = " + writer() + "\ncommandLine = report probe.txt\nkind = 4\n");
     EXPECT_EQ(run(&runModeOne), 0);
-    report = lines_of(test_support::read_file(app.file("probe.txt")));
+    report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report[0], writer() + " cmd.exe /c report probe.txt");
 }
@@ -158,14 +145,14 @@ TEST_F(Action, TextsWithoutTheirNulEndAtTheirFieldsEnd)
     command += std::string(768 - command.size(), 'x');
     describe("program = " + writer() + "\ncommandLine = \"" + command + "\" unended\nkind = 4\n");
     run(&runModeOne);
-    std::vector<std::string> report = lines_of(test_support::read_file(app.file("probe.txt")));
+    std::vector<std::string> report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report[0], writer() + " cmd.exe /c " + command.substr(0, 757));
 
     // A program name without its NUL is the whole field, spaces and all.
     describe("program = \"" + writer() + "\" unended\ncommandLine = report probe.txt\nkind = 1\n");
     run(&runModeOne);
-    report = lines_of(test_support::read_file(app.file("probe.txt")));
+    report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report[0], writer() + std::string(260 - writer().size(), ' ') + " report probe.txt");
 }
@@ -259,9 +246,9 @@ TEST_F(Action, RunFlagZeroStartsNothingAndKeepsTheHeader)
 
     // A hand-over entry still hands its block over and is renamed, and leaves no pipe.
     describe("program = original.exe\nkind = 5\nrunFlag = 0\n", "processId = 77\n");
-    uintptr_t before = next_handle_value();
+    uintptr_t before = test_support::next_handle_value();
     EXPECT_EQ(run(&runModeOne), 1);
-    EXPECT_EQ(next_handle_value(), before);
+    EXPECT_EQ(test_support::next_handle_value(), before);
     EXPECT_EQ(std::string(entry().program, 12), "kalvope.exe ");
     EXPECT_EQ(file.header.processId, 77u);
 }
@@ -270,14 +257,14 @@ TEST_F(Action, RunModeChoosesTheLaunchAndTheRecordedProcess)
 {
     describe("program = " + writer() + "\ncommandLine = report probe.txt\n");
     EXPECT_EQ(run(&runModeZero), 0);
-    std::vector<std::string> report = lines_of(test_support::read_file(app.file("probe.txt")));
+    std::vector<std::string> report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_GE(report.size(), 5u);
     EXPECT_EQ(std::to_string(file.header.processId), report[4]) << "SINGLEXE's process id";
 
     // With a process recorded, QUENNETSTARTEXE starts the next one and records it.
     DeleteFileA(app.file("probe.txt").c_str());
     EXPECT_EQ(run(&runModeZero), 0);
-    report = lines_of(test_support::read_file(app.file("probe.txt")));
+    report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_GE(report.size(), 5u);
     EXPECT_EQ(std::to_string(file.header.processId), report[4]);
 
@@ -293,9 +280,9 @@ TEST_F(Action, HandOverStartedBySingleExeSendsItsEntryBack)
 {
     install_hand_over("handover-reply.exe", "tramespe.exe");
     describe("program = original.exe\ncommandLine = original arguments\nkind = 5\nreportedProcessId = 4242\n");
-    uintptr_t before = next_handle_value();
+    uintptr_t before = test_support::next_handle_value();
     EXPECT_EQ(run(&runModeZero), 0);
-    EXPECT_EQ(next_handle_value(), before);
+    EXPECT_EQ(test_support::next_handle_value(), before);
     EXPECT_EQ(std::string(entry().noticeTag, 12), "REPLIED     ");
     EXPECT_NE(entry().reportedProcessId, 4242u);
     EXPECT_EQ(file.header.processId, entry().reportedProcessId);

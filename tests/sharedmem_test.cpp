@@ -32,14 +32,6 @@ DWORD bytes_waiting(HANDLE readHandle)
     return available;
 }
 
-// The value the system hands out for the next new handle: it only rises when
-// handles were left open since the last probe.
-uintptr_t next_handle_value()
-{
-    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    CloseHandle(probe);
-    return reinterpret_cast<uintptr_t>(probe);
-}
 
 bool handle_is_open(HANDLE h)
 {
@@ -142,13 +134,13 @@ TEST(SharedMemory, PlaceholdersReportSuccessWithAnyHandle)
 
 TEST(SharedMemory, FailedAllocationLeavesNoPipeOpen)
 {
-    uintptr_t before = next_handle_value();
+    uintptr_t before = test_support::next_handle_value();
     Block b;
     EXPECT_EQ(ALLOCSHAREDMEM(&b.readHandle, &b.writeHandle, &b.data, 0xFFFFFFF0u), 1);
     EXPECT_EQ(b.readHandle, nullptr);
     EXPECT_EQ(b.writeHandle, nullptr);
     EXPECT_EQ(b.data, nullptr);
-    EXPECT_EQ(next_handle_value(), before);
+    EXPECT_EQ(test_support::next_handle_value(), before);
 }
 
 TEST(SharedMemory, PipeThatEndsInsideABlockGivesNoBlock)

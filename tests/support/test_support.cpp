@@ -65,4 +65,20 @@ bool file_exists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::string> read_lines(const std::string &path)
+{
+    std::vector<std::string> lines;
+    std::string text = read_file(path);
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+uintptr_t next_handle_value()
+{
+    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    CloseHandle(probe);
+    return reinterpret_cast<uintptr_t>(probe);
+}
+
 } // namespace test_support
