@@ -143,11 +143,14 @@ void qx_command_line(char *field, size_t width)
 
 void qx_get_env(const char *name, char *field, size_t width)
 {
-    const char *value = std::getenv(name);
-    if (value == nullptr)
+    // The process's own variables, as SetEnvironmentVariableA leaves them; the C
+    // run-time's copy does not see those changes.
+    DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size == 0)
         return;
-    size_t n = std::strlen(value);
-    std::memcpy(field, value, n < width ? n : width);
+    std::string value(size, '\0');
+    size = GetEnvironmentVariableA(name, value.data(), size);
+    std::memcpy(field, value.data(), size < width ? size : width);
 }
 
 void qx_number_to_text(uint32_t value, char *field, int digits)
