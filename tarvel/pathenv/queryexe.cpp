@@ -162,7 +162,7 @@ int search_order(Lookup &run)
         if (search(run))
             return rowClass[row];
         if (s.directoryGiven == 'n') {
-            set_text(s.directory, text_of(s.searchTable[row].variable));
+            set_text(s.directory, text_field::text(s.searchTable[row].variable, sizeof s.searchTable[row].variable));
             join(run);
             if (search(run))
                 return rowClass[row];
