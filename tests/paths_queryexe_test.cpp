@@ -27,7 +27,7 @@ std::string padded(const std::string &text) { return text + std::string(kWidth -
 bool record(QueryExe &s, int32_t &, void *context)
 {
     auto *names = static_cast<std::vector<std::string> *>(context);
-    names->push_back(text_field::text(s.nameBuffer, sizeof s.nameBuffer));
+    names->push_back(frame::field_text(s.nameBuffer, sizeof s.nameBuffer));
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include "controller.h"
 #include "entries.h"
 #include "program.h"
+#include "text_field.h"
 
 namespace appdir {
 
@@ -17,7 +18,6 @@ constexpr uint32_t kWidth = AppDirSwitch::kPathWidth;
 char at(const char *field, uint32_t n) { return field[n - 1]; }
 
 bool ends_name(char c) { return c == ' ' || c == '\0' || c == '\\' || c == '/'; }
-bool is_separator(char c) { return c == '\\' || c == '/'; }
 
 // Length of appDir's text from position from: a NUL ends it, as it ends the name.
 uint32_t rest_length(const char *appDir, uint32_t from)
@@ -37,7 +37,7 @@ void create_levels(AppDirSwitch &s)
         uint32_t count = k - 2 < sizeof s.creationPath - 2 ? k - 2 : sizeof s.creationPath - 2;
         std::memcpy(s.creationPath, s.workPath + 2, count);
         std::memset(s.creationPath + count, ' ', sizeof s.creationPath - count);
-        if (is_separator(s.creationPath[count - 1]))
+        if (frame::is_path_separator(s.creationPath[count - 1]))
             s.creationPath[count - 1] = ' ';
         s.callStatus = CBL_CREATE_DIR(s.creationPath);
         if (k >= kWidth || at(s.workPath, k) == ' ')
@@ -68,7 +68,7 @@ void expand(AppDirSwitch &s, const char *appDir)
     while (v <= kWidth && at(s.workPath, v) != ' ' && at(s.workPath, v) != ';')
         ++v;
     s.valueEnd = v;
-    if (v == 1 && e <= kWidth && is_separator(at(appDir, e)))
+    if (v == 1 && e <= kWidth && frame::is_path_separator(at(appDir, e)))
         ++e;
     if (v <= kWidth)
         std::memset(s.workPath + v - 1, ' ', kWidth - v + 1);

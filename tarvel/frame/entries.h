@@ -11,6 +11,8 @@ extern "C" {
 int32_t TARVEL(int32_t *runMode);
 int32_t TR0Set0AppDir(const ActionTable *table);
 int32_t TR0Reset0CurDir(void);
+int32_t TR010Action(ActionTable *table, int32_t *runMode);
+int32_t tarvelthread(uint32_t number);
 
 // QUERYEXE
 int32_t QUERYEXE(char *name, uint8_t *kind, const char *const *environment);

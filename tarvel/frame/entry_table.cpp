@@ -17,6 +17,8 @@ const qx_entry_row g_entry_table[] = {
     CODE_ROW(TARVEL),
     CODE_ROW(TR0Set0AppDir),
     CODE_ROW(TR0Reset0CurDir),
+    CODE_ROW(TR010Action),
+    CODE_ROW(tarvelthread),
 
     // run-time
     {QX_ROW_DATA, g_runtime_block, nullptr},

@@ -29,11 +29,12 @@ struct Lookup {
     int32_t status = 0;
 };
 
-using text_field::is_separator;
 
-void set_text(char *buffer, const std::string &text) { text_field::put(buffer, kWidth, text); }
+using frame::is_path_separator;
 
-std::string text_of(const char *buffer) { return text_field::text(buffer, kWidth); }
+void set_text(char *buffer, const std::string &text) { frame::copy_padded(buffer, kWidth, text); }
+
+std::string text_of(const char *buffer) { return frame::field_text(buffer, kWidth); }
 
 // A part that the split found in text, by 1-based offset and length.
 std::string part(const char *text, const qx_be16 &offset, const qx_be16 &length)
@@ -61,9 +62,9 @@ bool search_block(Lookup &run)
 {
     QueryExe &s = run.s;
     size_t end = 1;
-    while (end < kWidth && s.nameBuffer[end] != ' ' && !is_separator(s.nameBuffer[end]))
+    while (end < kWidth && s.nameBuffer[end] != ' ' && !is_path_separator(s.nameBuffer[end]))
         ++end;
-    std::string key = text_field::upper(std::string(s.nameBuffer + 1, end - 1)) + "=";
+    std::string key = frame::upper_text(std::string(s.nameBuffer + 1, end - 1)) + "=";
 
     const char *entry = run.block;
     while (*entry != '\0' && std::strncmp(entry, key.c_str(), key.size()) != 0)
@@ -105,8 +106,8 @@ bool search(Lookup &run)
 void given_directory(Lookup &run)
 {
     QueryExe &s = run.s;
-    size_t length = text_field::length(s.directory, kWidth);
-    if (is_separator(s.directory[length - 1]))
+    size_t length = frame::field_length(s.directory, kWidth);
+    if (is_path_separator(s.directory[length - 1]))
         s.directory[--length] = ' ';
     s.split.flag1 = 1;
     run.status = CBL_SPLIT_FILENAME(&s.split, s.directory);
@@ -121,7 +122,7 @@ void given_directory(Lookup &run)
     std::string base = text_of(s.base);
     if (dir[0] == '$') {
         size_t cut = 1;
-        while (cut < length && !is_separator(dir[cut]))
+        while (cut < length && !is_path_separator(dir[cut]))
             ++cut;
         if (cut == length)
             return;
@@ -162,7 +163,7 @@ int search_order(Lookup &run)
         if (search(run))
             return rowClass[row];
         if (s.directoryGiven == 'n') {
-            set_text(s.directory, text_field::text(s.searchTable[row].variable, sizeof s.searchTable[row].variable));
+            set_text(s.directory, frame::field_text(s.searchTable[row].variable, sizeof s.searchTable[row].variable));
             join(run);
             if (search(run))
                 return rowClass[row];
@@ -177,11 +178,11 @@ void report_found(Lookup &run, char *name, uint8_t *kind, int cls)
 {
     QueryExe &s = run.s;
     const size_t bufferWidth = sizeof s.located.buffer;
-    size_t end = text_field::length(s.located.buffer, bufferWidth);
+    size_t end = frame::field_length(s.located.buffer, bufferWidth);
     std::memset(s.located.buffer + end, ' ', bufferWidth - end);
     run.status = ABSPATH(s.located.buffer, s.located.buffer);
     // ABSPATH leaves at least one space in its 255-character field.
-    end = text_field::length(s.located.buffer, bufferWidth - 2);
+    end = frame::field_length(s.located.buffer, bufferWidth - 2);
     s.located.buffer[end] = '\0';
     if (cls == kRunTimeClass) {
         *kind = kRunTimeProgram;
@@ -218,7 +219,7 @@ int32_t lookup(QueryExe &s, char *name, uint8_t *kind, const char *block, Locato
         return 0;
     }
     // A name that fills the whole field without a space is taken whole.
-    set_text(s.nameBuffer, std::string(name, text_field::length(name, QueryExe::kNameWidth)));
+    set_text(s.nameBuffer, std::string(name, frame::field_length(name, QueryExe::kNameWidth)));
     s.exist = 0;
     s.split.flag1 = 0;
     run.status = CBL_SPLIT_FILENAME(&s.split, s.nameBuffer);

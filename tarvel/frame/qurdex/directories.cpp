@@ -7,8 +7,7 @@
 
 #include "text_field.h"
 
-using text_field::is_separator;
-using text_field::upper;
+using frame::is_path_separator;
 
 namespace {
 
@@ -36,7 +35,7 @@ void remember_current_directory()
     std::string cwd = current_directory();
     if (!on_drive(cwd))
         return;
-    const char name[4] = {'=', upper(cwd[0]), ':', '\0'};
+    const char name[4] = {'=', frame::upper_char(cwd[0]), ':', '\0'};
     SetEnvironmentVariableA(name, cwd.c_str());
 }
 
@@ -58,7 +57,7 @@ std::string join_part(const char *buffer, const qx_be16 &offset, const qx_be16 &
 {
     if (offset.get() == 0)
         return std::string();
-    return text_field::text(buffer + offset.get() - 1, length.get());
+    return frame::field_text(buffer + offset.get() - 1, length.get());
 }
 
 } // namespace
@@ -70,13 +69,13 @@ int32_t PC_READ_DRIVE(char *drive)
     std::string cwd = current_directory();
     if (!on_drive(cwd))
         return QX_PATH_FAILED;
-    *drive = upper(cwd[0]);
+    *drive = frame::upper_char(cwd[0]);
     return 0;
 }
 
 int32_t PC_SET_DRIVE(const char *drive)
 {
-    char letter = upper(*drive);
+    char letter = frame::upper_char(*drive);
     if (letter < 'A' || letter > 'Z')
         return QX_PATH_BAD_PARAMETER;
     remember_current_directory();
@@ -99,7 +98,7 @@ int32_t CBL_READ_DIR(char *directory, const uint8_t *size)
         skip = 2;
     else if (cwd.empty())
         return QX_PATH_FAILED;
-    while (skip < cwd.size() && is_separator(cwd[skip]))
+    while (skip < cwd.size() && is_path_separator(cwd[skip]))
         ++skip;
     size_t n = cwd.size() - skip;
     if (n > *size)
@@ -108,11 +107,11 @@ int32_t CBL_READ_DIR(char *directory, const uint8_t *size)
     return 0;
 }
 
-int32_t CBL_CHANGE_DIR(const char *path) { return change_directory(text_field::text(path, QX_NAME_MAX)); }
+int32_t CBL_CHANGE_DIR(const char *path) { return change_directory(frame::field_text(path, QX_NAME_MAX)); }
 
 int32_t CBL_CREATE_DIR(const char *path)
 {
-    std::string name = text_field::text(path, QX_NAME_MAX);
+    std::string name = frame::field_text(path, QX_NAME_MAX);
     if (name.empty())
         return QX_PATH_NOT_FOUND;
     return CreateDirectoryA(name.c_str(), nullptr) ? 0 : status_of_last_error();
@@ -121,19 +120,19 @@ int32_t CBL_CREATE_DIR(const char *path)
 int32_t CBL_TOUPPER(char *text, int32_t length)
 {
     for (int32_t i = 0; i < length; ++i)
-        text[i] = upper(text[i]);
+        text[i] = frame::upper_char(text[i]);
     return 0;
 }
 
 int32_t CBL_SPLIT_FILENAME(qx_filename_record *record, char *name)
 {
-    size_t total = text_field::text(name, record->splitBufferLength.get()).size();
+    size_t total = frame::field_text(name, record->splitBufferLength.get()).size();
     if (record->flag1 == 1)
         CBL_TOUPPER(name, static_cast<int32_t>(total));
 
     size_t baseStart = 0; // one past the directory's last separator
     for (size_t i = 0; i < total; ++i)
-        if (is_separator(name[i]) || name[i] == ':')
+        if (is_path_separator(name[i]) || name[i] == ':')
             baseStart = i + 1;
     size_t dot = total;
     for (size_t i = total; i > baseStart + 1; --i)
@@ -142,7 +141,7 @@ int32_t CBL_SPLIT_FILENAME(qx_filename_record *record, char *name)
             break;
         }
     size_t first = 0;
-    while (first < total && !is_separator(name[first]) && name[first] != ':' && name[first] != '.')
+    while (first < total && !is_path_separator(name[first]) && name[first] != ':' && name[first] != '.')
         ++first;
 
     put_be16(record->directoryOffset, 1);
@@ -161,7 +160,7 @@ int32_t CBL_JOIN_FILENAME(qx_filename_record *record, char *result, const char *
 {
     std::string dir = join_part(directory, record->directoryOffset, record->directoryLength);
     std::string joined = dir;
-    if (!dir.empty() && !is_separator(dir.back()))
+    if (!dir.empty() && !is_path_separator(dir.back()))
         joined += '\\';
     joined += join_part(base, record->baseOffset, record->baseLength);
     std::string ext = join_part(extension, record->extensionOffset, record->extensionLength);

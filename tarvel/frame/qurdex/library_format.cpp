@@ -60,7 +60,7 @@ bool write_library(const std::string &path, const std::vector<Input> &inputs, st
             error = "not a member name: " + input.name;
             return false;
         }
-        if (!seen.insert(text_field::upper(input.name)).second) {
+        if (!seen.insert(frame::upper_text(input.name)).second) {
             error = "member named twice: " + input.name;
             return false;
         }

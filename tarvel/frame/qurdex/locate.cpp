@@ -11,8 +11,7 @@
 #include "library_format.h"
 #include "text_field.h"
 
-using text_field::is_separator;
-using text_field::upper;
+using frame::is_path_separator;
 
 namespace {
 
@@ -49,7 +48,7 @@ std::vector<std::string> candidates(const std::string &name)
     if (name.empty() || name[0] != '$')
         return {name};
     size_t end = 1;
-    while (end < name.size() && !is_separator(name[end]))
+    while (end < name.size() && !is_path_separator(name[end]))
         ++end;
     std::string rest = end < name.size() ? name.substr(end + 1) : std::string();
     std::string list = process_variable(name.substr(1, end - 1));
@@ -63,7 +62,7 @@ std::vector<std::string> candidates(const std::string &name)
         if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"')
             dir = dir.substr(1, dir.size() - 2);
         if (!dir.empty())
-            names.push_back(rest.empty() ? dir : dir + (is_separator(dir.back()) ? "" : "\\") + rest);
+            names.push_back(rest.empty() ? dir : dir + (is_path_separator(dir.back()) ? "" : "\\") + rest);
         from = to + 1;
     }
     return names;
@@ -90,10 +89,10 @@ std::string library_member(const std::string &path)
         return std::string();
     OpenLibraries &libraries = open_libraries();
     std::lock_guard<std::mutex> hold(libraries.lock);
-    auto library = libraries.members.find(upper(path.substr(0, cut)));
+    auto library = libraries.members.find(frame::upper_text(path.substr(0, cut)));
     if (library == libraries.members.end())
         return std::string();
-    auto member = library->second.find(upper(path.substr(cut + 1)));
+    auto member = library->second.find(frame::upper_text(path.substr(cut + 1)));
     if (member == library->second.end())
         return std::string();
     return path.substr(0, cut + 1) + member->second;
@@ -123,7 +122,7 @@ int32_t CBL_LOCATE_FILE(const char *name, const uint8_t *mode, uint8_t *located,
     std::memset(buffer, ' ', width);
     if (*mode != 0)
         return QX_PATH_BAD_PARAMETER;
-    for (const std::string &candidate : candidates(text_field::text(name, QX_NAME_MAX))) {
+    for (const std::string &candidate : candidates(frame::field_text(name, QX_NAME_MAX))) {
         std::string path = full_name(candidate);
         if (path.empty())
             continue;
@@ -148,26 +147,26 @@ int32_t qx_library_file(const uint8_t *function, const uint8_t *record, uint8_t 
     *result = QX_LIBRARY_NOT_OPENED;
     if (*function != QX_LIBRARY_OPEN)
         return QX_PATH_BAD_PARAMETER;
-    std::string path = first_file(text_field::text(reinterpret_cast<const char *>(record + 1), record[0]));
+    std::string path = first_file(frame::field_text(reinterpret_cast<const char *>(record + 1), record[0]));
     std::vector<library_format::Member> members;
     if (path.empty() || !library_format::read_directory(path, members))
         return QX_PATH_NOT_FOUND;
     std::map<std::string, std::string> names;
     for (const library_format::Member &member : members)
-        names[upper(member.name)] = member.name;
+        names[frame::upper_text(member.name)] = member.name;
     OpenLibraries &libraries = open_libraries();
     std::lock_guard<std::mutex> hold(libraries.lock);
-    bool added = libraries.members.emplace(upper(path), std::move(names)).second;
+    bool added = libraries.members.emplace(frame::upper_text(path), std::move(names)).second;
     *result = added ? QX_LIBRARY_OPENED : QX_LIBRARY_ALREADY_OPEN;
     return 0;
 }
 
 int32_t qx_release_library(const char *name)
 {
-    std::string path = first_file(text_field::text(name, kLibraryNameWidth));
+    std::string path = first_file(frame::field_text(name, kLibraryNameWidth));
     OpenLibraries &libraries = open_libraries();
     std::lock_guard<std::mutex> hold(libraries.lock);
-    return libraries.members.erase(upper(path)) == 1 ? 0 : QX_PATH_NOT_FOUND;
+    return libraries.members.erase(frame::upper_text(path)) == 1 ? 0 : QX_PATH_NOT_FOUND;
 }
 
 } // extern "C"
