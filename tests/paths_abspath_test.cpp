@@ -197,6 +197,12 @@ TEST(AbsPath, GeneratedPathsKeepTheirPromises)
         result.resize(end);
         EXPECT_EQ(result, upper(result)) << path;
         bool network = result.rfind("\\\\", 0) == 0;
+        // The root the input names is the root of the result.
+        if (path.rfind("\\\\", 0) == 0) {
+            EXPECT_TRUE(network) << path;
+        } else if (path.size() >= 2 && path[1] == ':') {
+            EXPECT_EQ(result[0], upper(path.substr(0, 1))[0]) << path;
+        }
         size_t root = network ? 2 : 3;
         ASSERT_GE(result.size(), root) << path;
         if (!network) {
