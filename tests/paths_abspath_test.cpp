@@ -12,6 +12,8 @@
 #include "test_support.h"
 
 using test_support::CurrentDirectoryKeeper;
+using test_support::current_directory;
+using test_support::upper_case;
 using test_support::GuardedField;
 using test_support::TempDir;
 
@@ -31,19 +33,6 @@ std::string resolve(const std::string &input)
     std::string result = out.substr(0, out.find(' '));
     EXPECT_EQ(out.find_first_not_of(' ', result.size()), std::string::npos) << input;
     return result;
-}
-
-std::string upper(std::string text)
-{
-    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::string cwd()
-{
-    char path[MAX_PATH];
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, path);
-    return std::string(path, n);
 }
 
 } // namespace
@@ -72,7 +61,7 @@ TEST(AbsPath, RelativePathsJoinTheCurrentDirectoryOfTheirDrive)
     CurrentDirectoryKeeper keep;
     TempDir onC;
     ASSERT_TRUE(SetCurrentDirectoryA(onC.path().c_str()));
-    std::string here = upper(onC.path());
+    std::string here = upper_case(onC.path());
     EXPECT_EQ(resolve("sub\\..\\x"), here + "\\X");
     EXPECT_EQ(resolve(".."), here.substr(0, here.rfind('\\')));
     EXPECT_EQ(resolve("\\rooted"), "C:\\ROOTED");
@@ -94,14 +83,14 @@ TEST(AbsPath, OtherDriveIsReadInItsOwnDirectoryAndSwitchedBack)
     ASSERT_EQ(PC_SET_DRIVE("C"), 0);
     ASSERT_EQ(CBL_CHANGE_DIR(onC.path().c_str()), 0);
 
-    EXPECT_EQ(resolve("Z:sub"), upper(onZ.path()) + "\\SUB");
-    EXPECT_EQ(cwd(), onC.path());
+    EXPECT_EQ(resolve("Z:sub"), upper_case(onZ.path()) + "\\SUB");
+    EXPECT_EQ(current_directory(), onC.path());
     // A lower-case letter of the current drive still goes through a switch and back.
-    EXPECT_EQ(resolve("c:sub"), upper(onC.path()) + "\\SUB");
-    EXPECT_EQ(cwd(), onC.path());
+    EXPECT_EQ(resolve("c:sub"), upper_case(onC.path()) + "\\SUB");
+    EXPECT_EQ(current_directory(), onC.path());
     // A drive that cannot be selected joins its letter with the current drive's directory.
-    EXPECT_EQ(resolve("Q:sub"), "Q:" + upper(onC.path()).substr(2) + "\\SUB");
-    EXPECT_EQ(cwd(), onC.path());
+    EXPECT_EQ(resolve("Q:sub"), "Q:" + upper_case(onC.path()).substr(2) + "\\SUB");
+    EXPECT_EQ(current_directory(), onC.path());
 }
 
 TEST(AbsPath, SameFieldInAndOut)
@@ -157,7 +146,7 @@ TEST(AbsPath, CurrentDirectoryAtTheEdgeOfTheWorkArea)
     ASSERT_TRUE(enter_directory_of_length(base.path(), 254));
     std::memset(storage.work, 'G', sizeof storage.work);
     abspath::resolve(storage, in.data(), out.data());
-    EXPECT_EQ(out, upper(cwd()) + " ");
+    EXPECT_EQ(out, upper_case(current_directory()) + " ");
 
     // Longer than the room: the directory read fails and leaves only spaces, so the
     // path joins the root and nothing stale from the work area.
@@ -195,13 +184,13 @@ TEST(AbsPath, GeneratedPathsKeepTheirPromises)
         ASSERT_NE(end, std::string::npos) << path;
         EXPECT_EQ(result.find_first_not_of(' ', end), std::string::npos) << path;
         result.resize(end);
-        EXPECT_EQ(result, upper(result)) << path;
+        EXPECT_EQ(result, upper_case(result)) << path;
         bool network = result.rfind("\\\\", 0) == 0;
         // The root the input names is the root of the result.
         if (path.rfind("\\\\", 0) == 0) {
             EXPECT_TRUE(network) << path;
         } else if (path.size() >= 2 && path[1] == ':') {
-            EXPECT_EQ(result[0], upper(path.substr(0, 1))[0]) << path;
+            EXPECT_EQ(result[0], upper_case(path.substr(0, 1))[0]) << path;
         }
         size_t root = network ? 2 : 3;
         ASSERT_GE(result.size(), root) << path;

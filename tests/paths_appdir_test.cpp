@@ -12,7 +12,10 @@
 #include "test_support.h"
 
 using test_support::CurrentDirectoryKeeper;
+using test_support::current_directory;
+using test_support::upper_case;
 using test_support::GuardedField;
+using test_support::ScopedVariable;
 using test_support::TempDir;
 
 namespace {
@@ -30,19 +33,6 @@ std::string expanded(const std::string &appDir)
     return work.substr(0, work.find_last_not_of(' ') + 1);
 }
 
-std::string cwd()
-{
-    char path[MAX_PATH];
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, path);
-    return std::string(path, n);
-}
-
-std::string upper(std::string text)
-{
-    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 bool is_directory(const std::string &path)
 {
     DWORD a = GetFileAttributesA(path.c_str());
@@ -57,12 +47,6 @@ std::unique_ptr<ActionTable> table_for(const std::string &dir)
     std::memcpy(table->header.appDir, dir.data(), dir.size());
     return table;
 }
-
-struct ScopedVariable {
-    ScopedVariable(const char *name, const char *value) : name(name) { SetEnvironmentVariableA(name, value); }
-    ~ScopedVariable() { SetEnvironmentVariableA(name, nullptr); }
-    const char *name;
-};
 
 } // namespace
 
@@ -94,7 +78,7 @@ TEST(AppDirExpansion, ScansStopAtTheEndsOfTheirFields)
 
     // A value whose first element fills the work path: that element alone.
     std::string value(300, 'v');
-    ScopedVariable full("PATHSFULL", value.c_str());
+    ScopedVariable full("PATHSFULL", value);
     std::string field = padded("$PATHSFULL\\tail");
     appdir::expand(s, field.data());
     EXPECT_EQ(s.valueEnd, kWidth + 1);
@@ -120,16 +104,16 @@ TEST(AppDirSwitch, CreatesMissingLevelsThenSwitchesBack)
     EXPECT_EQ(TR0Set0AppDir(table.get()), 0);
     EXPECT_TRUE(is_directory(target.file("A\\B")));
     EXPECT_TRUE(is_directory(target.file("A\\B\\C")));
-    EXPECT_EQ(upper(cwd()), upper(target.file("A\\B\\C")));
+    EXPECT_EQ(upper_case(current_directory()), upper_case(target.file("A\\B\\C")));
     EXPECT_EQ(g_controller.dirSwitch.savedDrive, 'C');
 
     EXPECT_EQ(TR0Reset0CurDir(), 0);
-    EXPECT_EQ(cwd(), start.path());
+    EXPECT_EQ(current_directory(), start.path());
     EXPECT_EQ(g_controller.dirSwitch.savedDrive, 0);
     // Nothing is due now: a second switch back does nothing.
     ASSERT_TRUE(SetCurrentDirectoryA(target.path().c_str()));
     EXPECT_EQ(TR0Reset0CurDir(), 0);
-    EXPECT_EQ(cwd(), target.path());
+    EXPECT_EQ(current_directory(), target.path());
 }
 
 TEST(AppDirSwitch, OtherDriveThroughVariableAndBack)
@@ -139,14 +123,14 @@ TEST(AppDirSwitch, OtherDriveThroughVariableAndBack)
     TempDir onZ("Z:\\tmp");
     ASSERT_FALSE(onZ.path().empty());
     ASSERT_TRUE(SetCurrentDirectoryA(start.path().c_str()));
-    ScopedVariable root("PATHSZROOT", (onZ.path() + ";C:\\unused").c_str());
+    ScopedVariable root("PATHSZROOT", onZ.path() + ";C:\\unused");
 
     auto table = table_for("$PATHSZROOT\\new\\.\\level");
     EXPECT_EQ(TR0Set0AppDir(table.get()), 0);
-    EXPECT_EQ(upper(cwd()), upper(onZ.file("new\\level")));
+    EXPECT_EQ(upper_case(current_directory()), upper_case(onZ.file("new\\level")));
     EXPECT_TRUE(is_directory(onZ.file("new")));
     EXPECT_EQ(TR0Reset0CurDir(), 0);
-    EXPECT_EQ(cwd(), start.path());
+    EXPECT_EQ(current_directory(), start.path());
 }
 
 TEST(AppDirSwitch, ExistingDirectoryIsEnteredWithoutCreation)
@@ -158,7 +142,7 @@ TEST(AppDirSwitch, ExistingDirectoryIsEnteredWithoutCreation)
     auto table = table_for(target.path());
     EXPECT_EQ(appdir::switch_to(s, table->header), 0);
     EXPECT_EQ(std::string(s.creationPath, 3), std::string(3, '\0'));
-    EXPECT_EQ(upper(cwd()), upper(target.path()));
+    EXPECT_EQ(upper_case(current_directory()), upper_case(target.path()));
 }
 
 TEST(AppDirSwitch, EmptyAppDirMakesNoCallAndKeepsTheStatus)
@@ -173,7 +157,7 @@ TEST(AppDirSwitch, EmptyAppDirMakesNoCallAndKeepsTheStatus)
     header.appDir[1] = 'X';
     EXPECT_EQ(appdir::switch_to(s, header), 35);
     EXPECT_EQ(s.savedDrive, 0);
-    EXPECT_EQ(cwd(), here.path());
+    EXPECT_EQ(current_directory(), here.path());
 }
 
 TEST(AppDirSwitch, DirectoryNeitherEnteredNorCreatedLeavesTheCurrentOne)
@@ -189,10 +173,10 @@ TEST(AppDirSwitch, DirectoryNeitherEnteredNorCreatedLeavesTheCurrentOne)
     int32_t status = appdir::switch_to(s, table->header);
     EXPECT_NE(status, 0);
     EXPECT_EQ(status, s.callStatus);
-    EXPECT_EQ(cwd(), start.path());
+    EXPECT_EQ(current_directory(), start.path());
     EXPECT_EQ(s.savedDrive, 'C');
     appdir::switch_back(s);
-    EXPECT_EQ(cwd(), start.path());
+    EXPECT_EQ(current_directory(), start.path());
     EXPECT_EQ(s.savedDrive, 0);
 }
 
@@ -205,9 +189,9 @@ TEST(AppDirSwitch, DriveThatCannotBeSelectedStopsTheSwitch)
     auto table = table_for("Q:\\nowhere");
     EXPECT_NE(appdir::switch_to(s, table->header), 0);
     EXPECT_FALSE(is_directory(start.file("nowhere")));
-    EXPECT_EQ(cwd(), start.path());
+    EXPECT_EQ(current_directory(), start.path());
     EXPECT_EQ(s.savedDrive, 'C');
     appdir::switch_back(s);
     EXPECT_EQ(s.callStatus, 0);
-    EXPECT_EQ(cwd(), start.path());
+    EXPECT_EQ(current_directory(), start.path());
 }

@@ -14,7 +14,10 @@
 #include "text_field.h"
 
 using test_support::CurrentDirectoryKeeper;
+using test_support::current_directory;
+using test_support::upper_case;
 using test_support::GuardedField;
+using test_support::ScopedVariable;
 using test_support::TempDir;
 
 namespace {
@@ -63,33 +66,6 @@ std::string handed_back(const std::string &name)
     return field + std::string(kWidth - field.size(), ' ');
 }
 
-std::string upper(std::string text)
-{
-    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-// Sets a process variable for one test and puts back what it was.
-class ScopedVariable {
-public:
-    ScopedVariable(const char *name, const std::string &value) : name_(name)
-    {
-        DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
-        if (size > 0) {
-            old_.resize(size);
-            old_.resize(GetEnvironmentVariableA(name, old_.data(), size));
-            hadValue_ = true;
-        }
-        SetEnvironmentVariableA(name, value.c_str());
-    }
-    ~ScopedVariable() { SetEnvironmentVariableA(name_, hadValue_ ? old_.c_str() : nullptr); }
-
-private:
-    const char *name_;
-    std::string old_;
-    bool hadValue_ = false;
-};
-
 // An environment block from NAME=VALUE entries.
 std::string block_of(std::initializer_list<std::string> entries)
 {
@@ -118,6 +94,10 @@ TEST(QueryExeOrder, ExtensionOrDirectoryNarrowsTheSearch)
               (std::vector<std::string>{"C:\\DIR\\PROG.bat", "C:\\DIR\\PROG.exe", "C:\\DIR\\PROG.lbr",
                                         "C:\\DIR\\PROG.gnt", "C:\\DIR\\PROG.int"}));
     EXPECT_EQ(tried("C:\\DIR\\PROG.COM"), (std::vector<std::string>{"C:\\DIR\\PROG.COM"}));
+    std::vector<std::string> rooted = tried("\\PROG");
+    ASSERT_EQ(rooted.size(), 5u);
+    EXPECT_EQ(rooted[0], "\\PROG.bat");
+    EXPECT_EQ(rooted[4], "\\PROG.int");
     EXPECT_EQ(tried("MY.LBR\\PROG.INT"), (std::vector<std::string>{".\\MY.LBR\\PROG.INT", "$cobdir\\MY.LBR\\PROG.INT"}));
     EXPECT_TRUE(tried(" TOOL").empty());
 }
@@ -166,11 +146,11 @@ TEST(QueryExeFind, BatchFileOnThePathBeatsExecutableInTheCurrentDirectory)
 
     Found batch = query("TOOL");
     EXPECT_EQ(batch.kind, queryexe::kBatch);
-    EXPECT_EQ(batch.name, handed_back(upper(onPath.file("tool.bat"))));
+    EXPECT_EQ(batch.name, handed_back(upper_case(onPath.file("tool.bat"))));
 
     Found exe = query("tool.exe arguments");
     EXPECT_EQ(exe.kind, queryexe::kExecutable);
-    EXPECT_EQ(exe.name, handed_back(upper(here.file("TOOL.EXE"))));
+    EXPECT_EQ(exe.name, handed_back(upper_case(here.file("TOOL.EXE"))));
 }
 
 TEST(QueryExeFind, RunTimeProgramsLeaveTheNameAsItWas)
@@ -188,7 +168,7 @@ TEST(QueryExeFind, RunTimeProgramsLeaveTheNameAsItWas)
 
     Found com = query(cobdir.file("other.com"));
     EXPECT_EQ(com.kind, queryexe::kExecutable);
-    EXPECT_EQ(com.name, handed_back(upper(cobdir.file("OTHER.COM"))));
+    EXPECT_EQ(com.name, handed_back(upper_case(cobdir.file("OTHER.COM"))));
 }
 
 TEST(QueryExeFind, GivenBlockIsSearchedNotTheProcessEnvironment)
@@ -203,11 +183,11 @@ TEST(QueryExeFind, GivenBlockIsSearchedNotTheProcessEnvironment)
     std::string block = block_of({"COBDIR=" + a.path() + ";" + b.path()});
     Found inBlock = query("$COBDIR\\SUB\\PROG", block.c_str());
     EXPECT_EQ(inBlock.kind, queryexe::kExecutable);
-    EXPECT_EQ(inBlock.name, handed_back(upper(b.file("SUB\\PROG.EXE"))));
+    EXPECT_EQ(inBlock.name, handed_back(upper_case(b.file("SUB\\PROG.EXE"))));
 
     Found inProcess = query("$COBDIR\\SUB\\PROG");
     EXPECT_EQ(inProcess.kind, queryexe::kBatch);
-    EXPECT_EQ(inProcess.name, handed_back(upper(processDir.file("SUB\\PROG.BAT"))));
+    EXPECT_EQ(inProcess.name, handed_back(upper_case(processDir.file("SUB\\PROG.BAT"))));
 
     std::string without = block_of({"OTHER=" + b.path()});
     EXPECT_EQ(query("$COBDIR\\SUB\\PROG", without.c_str()).kind, queryexe::kNotFound);

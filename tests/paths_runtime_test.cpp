@@ -11,22 +11,11 @@
 #include "test_support.h"
 
 using test_support::CurrentDirectoryKeeper;
+using test_support::current_directory;
+using test_support::upper_case;
 using test_support::TempDir;
 
 namespace {
-
-std::string cwd()
-{
-    char path[MAX_PATH];
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, path);
-    return std::string(path, n);
-}
-
-std::string upper(std::string text)
-{
-    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
 
 // A directory without its drive and first backslash, as CBL_READ_DIR gives it.
 std::string without_drive(const std::string &path) { return path.substr(3); }
@@ -86,11 +75,11 @@ TEST(Drives, EachDriveKeepsItsOwnCurrentDirectory)
 
     // A lower-case letter names the same drive, back in its own directory.
     EXPECT_EQ(PC_SET_DRIVE("c"), 0);
-    EXPECT_EQ(upper(cwd()), upper(onC.path()));
+    EXPECT_EQ(upper_case(current_directory()), upper_case(onC.path()));
     EXPECT_EQ(PC_READ_DRIVE(&drive), 0);
     EXPECT_EQ(drive, 'C');
     EXPECT_EQ(PC_SET_DRIVE("Z:"), 0);
-    EXPECT_EQ(upper(cwd()), upper(onZ.path()));
+    EXPECT_EQ(upper_case(current_directory()), upper_case(onZ.path()));
 }
 
 TEST(Drives, MissingDriveOrNonLetterChangesNothing)
@@ -100,7 +89,7 @@ TEST(Drives, MissingDriveOrNonLetterChangesNothing)
     ASSERT_EQ(CBL_CHANGE_DIR(dir.path().c_str()), 0);
     EXPECT_NE(PC_SET_DRIVE("Q"), 0);
     EXPECT_EQ(PC_SET_DRIVE("1"), QX_PATH_BAD_PARAMETER);
-    EXPECT_EQ(cwd(), dir.path());
+    EXPECT_EQ(current_directory(), dir.path());
 }
 
 TEST(Drives, DirectoryGoneWhileAwayFallsBackToRoot)
@@ -112,7 +101,7 @@ TEST(Drives, DirectoryGoneWhileAwayFallsBackToRoot)
         ASSERT_EQ(PC_SET_DRIVE("C"), 0);
     }
     EXPECT_EQ(PC_SET_DRIVE("Z"), 0);
-    EXPECT_EQ(cwd(), "Z:\\");
+    EXPECT_EQ(current_directory(), "Z:\\");
     EXPECT_EQ(read_dir(), std::string(255, ' '));
 }
 
@@ -137,16 +126,16 @@ TEST(Directories, ChangeAndCreateReportMissingAndExisting)
     TempDir dir;
     ASSERT_EQ(CBL_CHANGE_DIR(dir.path().c_str()), 0);
     EXPECT_EQ(CBL_CHANGE_DIR("missing "), QX_PATH_NOT_FOUND);
-    EXPECT_EQ(cwd(), dir.path());
+    EXPECT_EQ(current_directory(), dir.path());
 
     EXPECT_EQ(CBL_CREATE_DIR("made  ignored"), 0);
     EXPECT_TRUE(GetFileAttributesA(dir.file("made").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_NE(CBL_CREATE_DIR("made "), 0);
     EXPECT_NE(CBL_CREATE_DIR("no\\such\\parent "), 0);
     EXPECT_EQ(CBL_CHANGE_DIR("made\0after"), 0);
-    EXPECT_EQ(cwd(), dir.file("made"));
+    EXPECT_EQ(current_directory(), dir.file("made"));
     EXPECT_EQ(CBL_CHANGE_DIR("\\"), 0);
-    EXPECT_EQ(cwd().substr(1), ":\\");
+    EXPECT_EQ(current_directory().substr(1), ":\\");
 }
 
 TEST(FileNames, SplitFindsDirectoryBaseAndExtension)
@@ -232,7 +221,7 @@ TEST(Locate, FindsFilesNotDirectoriesWithTheirFullName)
     LocateResult found = locate(".\\tool.exe");
     EXPECT_EQ(found.status, 0);
     EXPECT_EQ(found.exist, 1);
-    EXPECT_EQ(upper(found.name), upper(dir.file("TOOL.EXE")));
+    EXPECT_EQ(upper_case(found.name), upper_case(dir.file("TOOL.EXE")));
 
     LocateResult folder = locate("SUB.EXE");
     EXPECT_EQ(folder.exist, 0);
@@ -255,8 +244,8 @@ TEST(Locate, DollarNameSearchesTheVariablesDirectoriesInOrder)
     std::string list = first.path() + ";;\"" + second.path() + "\";" + third.path() + "\\";
     SetEnvironmentVariableA("PathsTestDirs", list.c_str());
 
-    EXPECT_EQ(upper(locate("$PATHSTESTDIRS\\PROG.INT").name), upper(second.file("PROG.INT")));
-    EXPECT_EQ(upper(locate("$pathstestdirs/only.gnt").name), upper(third.file("ONLY.GNT")));
+    EXPECT_EQ(upper_case(locate("$PATHSTESTDIRS\\PROG.INT").name), upper_case(second.file("PROG.INT")));
+    EXPECT_EQ(upper_case(locate("$pathstestdirs/only.gnt").name), upper_case(third.file("ONLY.GNT")));
     EXPECT_EQ(locate("$PATHSTESTDIRS\\NONE.INT").exist, 0);
     EXPECT_EQ(locate("$PATHSTESTUNSET\\PROG.INT").exist, 0);
     SetEnvironmentVariableA("PathsTestDirs", nullptr);

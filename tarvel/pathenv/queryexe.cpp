@@ -29,7 +29,6 @@ struct Lookup {
     int32_t status = 0;
 };
 
-
 using frame::is_path_separator;
 
 void set_text(char *buffer, const std::string &text) { frame::copy_padded(buffer, kWidth, text); }
@@ -107,7 +106,8 @@ void given_directory(Lookup &run)
 {
     QueryExe &s = run.s;
     size_t length = frame::field_length(s.directory, kWidth);
-    if (is_path_separator(s.directory[length - 1]))
+    // The final separator goes, unless it is the root itself ("\\PROG").
+    if (length > 1 && is_path_separator(s.directory[length - 1]))
         s.directory[--length] = ' ';
     s.split.flag1 = 1;
     run.status = CBL_SPLIT_FILENAME(&s.split, s.directory);

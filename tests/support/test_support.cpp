@@ -61,14 +61,35 @@ TempDir::~TempDir()
         remove_tree(path_);
 }
 
-CurrentDirectoryKeeper::CurrentDirectoryKeeper()
+CurrentDirectoryKeeper::CurrentDirectoryKeeper() : saved_(current_directory()) {}
+
+CurrentDirectoryKeeper::~CurrentDirectoryKeeper() { SetCurrentDirectoryA(saved_.c_str()); }
+
+ScopedVariable::ScopedVariable(const char *name, const std::string &value) : name_(name)
+{
+    DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size > 0) {
+        old_.resize(size);
+        old_.resize(GetEnvironmentVariableA(name, old_.data(), size));
+        hadValue_ = true;
+    }
+    SetEnvironmentVariableA(name, value.c_str());
+}
+
+ScopedVariable::~ScopedVariable() { SetEnvironmentVariableA(name_.c_str(), hadValue_ ? old_.c_str() : nullptr); }
+
+std::string current_directory()
 {
     char path[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(MAX_PATH, path);
-    saved_.assign(path, n < MAX_PATH ? n : 0);
+    return std::string(path, n < MAX_PATH ? n : 0);
 }
 
-CurrentDirectoryKeeper::~CurrentDirectoryKeeper() { SetCurrentDirectoryA(saved_.c_str()); }
+std::string upper_case(std::string text)
+{
+    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
 
 GuardedField::GuardedField(size_t width) : width_(width)
 {

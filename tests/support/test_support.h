@@ -55,6 +55,25 @@ private:
     char *field_ = nullptr;
 };
 
+// Sets a process variable (SetEnvironmentVariableA) and puts back what it was when it ends.
+class ScopedVariable {
+public:
+    ScopedVariable(const char *name, const std::string &value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable &) = delete;
+    ScopedVariable &operator=(const ScopedVariable &) = delete;
+
+private:
+    std::string name_;
+    std::string old_;
+    bool hadValue_ = false;
+};
+
+// The process's current directory, as GetCurrentDirectoryA gives it.
+std::string current_directory();
+// text with its letters in upper case, as the system's own upper-casing does.
+std::string upper_case(std::string text);
+
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &bytes);
 bool file_exists(const std::string &path);
