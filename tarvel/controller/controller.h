@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "action_run.h"
 #include "action_table.h"
 #include "appdir.h"
 #include "big_endian.h"
@@ -33,6 +34,7 @@ struct Controller {
     // Each part of the controller keeps its fields in a member of its own here.
     AppDirSwitch dirSwitch;
     ControllerRun run;
+    ActionRun action;
 };
 
 extern Controller g_controller;
