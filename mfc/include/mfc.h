@@ -2,6 +2,10 @@
 // objects, message maps, data exchange, and the small value classes the front-end uses.
 // Built as mfc.dll so that the program and the extension library pelvex.dll share one
 // copy of the framework's state (the application object, the window-to-object binding).
+//
+// Exceptions: each module links its own C++ run-time, so an exception cannot travel from
+// one module into another. Message-map handlers may throw (the message then has result
+// 0); the framework's virtual operations are noexcept, so overrides keep theirs inside.
 #pragma once
 
 #include <windows.h>
@@ -105,7 +109,7 @@ public:
 
 // Calls one handler with the message's parameters unpacked; result is the message's
 // result.
-using AFX_HANDLER = LRESULT (*)(CCmdTarget *target, WPARAM wParam, LPARAM lParam);
+using AFX_HANDLER = LRESULT (*)(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexcept;
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;   // window message; 0 ends the map
@@ -117,8 +121,8 @@ struct AFX_MSGMAP_ENTRY {
 
 // A class's map: its entries and the way to its base class's map (null for the root).
 struct AFX_MSGMAP {
-    const AFX_MSGMAP *(*pfnGetBaseMap)();
-    const AFX_MSGMAP_ENTRY *(*pfnGetEntries)();
+    const AFX_MSGMAP *(*pfnGetBaseMap)() noexcept;
+    const AFX_MSGMAP_ENTRY *(*pfnGetEntries)() noexcept;
 };
 
 // Finds the entry for message (and, for WM_COMMAND, code and id) along the chain of
@@ -128,20 +132,26 @@ MFC_API const AFX_MSGMAP_ENTRY *AfxFindMessageEntry(const AFX_MSGMAP *map, UINT 
 
 #define DECLARE_MESSAGE_MAP()                                   \
 private:                                                        \
-    static const AFX_MSGMAP_ENTRY *_GetMessageEntries();        \
+    static const AFX_MSGMAP_ENTRY *_GetMessageEntries() noexcept; \
 protected:                                                      \
     static const AFX_MSGMAP messageMap;                         \
-    static const AFX_MSGMAP *_GetBaseMessageMap();              \
-    const AFX_MSGMAP *GetMessageMap() const override;
+    static const AFX_MSGMAP *_GetBaseMessageMap() noexcept;     \
+    const AFX_MSGMAP *GetMessageMap() const noexcept override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                          \
-    const AFX_MSGMAP *theClass::GetMessageMap() const { return &theClass::messageMap; } \
-    const AFX_MSGMAP *theClass::_GetBaseMessageMap() { return &baseClass::messageMap; } \
-    const AFX_MSGMAP theClass::messageMap = {&theClass::_GetBaseMessageMap,             \
-                                             &theClass::_GetMessageEntries};            \
-    const AFX_MSGMAP_ENTRY *theClass::_GetMessageEntries()                              \
-    {                                                                                   \
-        using ThisClass [[maybe_unused]] = theClass;                                    \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
+    const AFX_MSGMAP *theClass::GetMessageMap() const noexcept                           \
+    {                                                                                    \
+        return &theClass::messageMap;                                                    \
+    }                                                                                    \
+    const AFX_MSGMAP *theClass::_GetBaseMessageMap() noexcept                            \
+    {                                                                                    \
+        return &baseClass::messageMap;                                                   \
+    }                                                                                    \
+    const AFX_MSGMAP theClass::messageMap = {&theClass::_GetBaseMessageMap,              \
+                                             &theClass::_GetMessageEntries};             \
+    const AFX_MSGMAP_ENTRY *theClass::_GetMessageEntries() noexcept                      \
+    {                                                                                    \
+        using ThisClass [[maybe_unused]] = theClass;                                     \
         static const AFX_MSGMAP_ENTRY entries[] = {
 
 #define END_MESSAGE_MAP()      \
@@ -164,38 +174,60 @@ inline CPoint point_of(LPARAM l)
 
 MFC_API CWnd *window_of(WPARAM wParam);
 
-// void f()
-template <auto H> LRESULT call_v(CCmdTarget *t, WPARAM, LPARAM)
+// Runs a handler and stops any exception it throws: the message then has result 0. The
+// run-times are linked into each module, so an exception can only be caught in the
+// module that threw it; these adapters are built in the handler's own module.
+template <class Call> LRESULT guarded(Call &&call) noexcept
 {
-    (static_cast<class_of<H> *>(t)->*H)();
-    return 0;
+    try {
+        return call();
+    } catch (...) {
+        return 0;
+    }
+}
+
+// void f()
+template <auto H> LRESULT call_v(CCmdTarget *t, WPARAM, LPARAM) noexcept
+{
+    return guarded([&]() -> LRESULT {
+        (static_cast<class_of<H> *>(t)->*H)();
+        return 0;
+    });
 }
 // void f(UINT nFlags, CPoint point)
-template <auto H> LRESULT call_flags_point(CCmdTarget *t, WPARAM w, LPARAM l)
+template <auto H> LRESULT call_flags_point(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
 {
-    (static_cast<class_of<H> *>(t)->*H)(static_cast<UINT>(w), point_of(l));
-    return 0;
+    return guarded([&]() -> LRESULT {
+        (static_cast<class_of<H> *>(t)->*H)(static_cast<UINT>(w), point_of(l));
+        return 0;
+    });
 }
 // BOOL f(CWnd *pWnd, UINT nHitTest, UINT message)
-template <auto H> LRESULT call_setcursor(CCmdTarget *t, WPARAM w, LPARAM l)
+template <auto H> LRESULT call_setcursor(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
 {
-    return (static_cast<class_of<H> *>(t)->*H)(window_of(w), LOWORD(l), HIWORD(l));
+    return guarded([&]() -> LRESULT {
+        return (static_cast<class_of<H> *>(t)->*H)(window_of(w), LOWORD(l), HIWORD(l));
+    });
 }
 // void f(UINT nID, LPARAM lParam)
-template <auto H> LRESULT call_syscommand(CCmdTarget *t, WPARAM w, LPARAM l)
+template <auto H> LRESULT call_syscommand(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
 {
-    (static_cast<class_of<H> *>(t)->*H)(static_cast<UINT>(w), l);
-    return 0;
+    return guarded([&]() -> LRESULT {
+        (static_cast<class_of<H> *>(t)->*H)(static_cast<UINT>(w), l);
+        return 0;
+    });
 }
 // HCURSOR f()
-template <auto H> LRESULT call_handle(CCmdTarget *t, WPARAM, LPARAM)
+template <auto H> LRESULT call_handle(CCmdTarget *t, WPARAM, LPARAM) noexcept
 {
-    return reinterpret_cast<LRESULT>((static_cast<class_of<H> *>(t)->*H)());
+    return guarded([&]() -> LRESULT {
+        return reinterpret_cast<LRESULT>((static_cast<class_of<H> *>(t)->*H)());
+    });
 }
 // LRESULT f(WPARAM, LPARAM)
-template <auto H> LRESULT call_message(CCmdTarget *t, WPARAM w, LPARAM l)
+template <auto H> LRESULT call_message(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
 {
-    return (static_cast<class_of<H> *>(t)->*H)(w, l);
+    return guarded([&]() -> LRESULT { return (static_cast<class_of<H> *>(t)->*H)(w, l); });
 }
 
 } // namespace afx
@@ -233,15 +265,15 @@ public:
 
     // Runs the handler this object's map has for command nID with notification nCode;
     // FALSE when the map has none.
-    virtual BOOL OnCmdMsg(UINT nID, int nCode);
+    virtual BOOL OnCmdMsg(UINT nID, int nCode) noexcept;
 
 protected:
     static const AFX_MSGMAP messageMap;
-    static const AFX_MSGMAP *_GetBaseMessageMap() { return nullptr; }
-    virtual const AFX_MSGMAP *GetMessageMap() const;
+    static const AFX_MSGMAP *_GetBaseMessageMap() noexcept { return nullptr; }
+    virtual const AFX_MSGMAP *GetMessageMap() const noexcept;
 
 private:
-    static const AFX_MSGMAP_ENTRY *_GetMessageEntries();
+    static const AFX_MSGMAP_ENTRY *_GetMessageEntries() noexcept;
 };
 
 // ---------------------------------------------------------------- application
@@ -253,10 +285,10 @@ public:
     explicit CWinApp(const char *lpszAppName = nullptr);
     ~CWinApp() override;
 
-    virtual BOOL InitInstance() { return TRUE; }
+    virtual BOOL InitInstance() noexcept { return TRUE; }
     // The message loop, for programs that keep a main window after InitInstance.
-    virtual int Run();
-    virtual int ExitInstance() { return 0; }
+    virtual int Run() noexcept;
+    virtual int ExitInstance() noexcept { return 0; }
 
     // Keeps the settings in the registry, under HKEY_CURRENT_USER\Software\lpszKey.
     void SetRegistryKey(const char *lpszKey);
@@ -352,23 +384,24 @@ public:
 
     // Dispatches one message through the message map; unhandled ones get the
     // default handling.
-    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-    // The window procedure every framework window runs; exceptions stop here.
-    static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window procedure every framework window runs.
+    static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
 
 protected:
-    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult);
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult) noexcept;
     // Routes a command to this window's map, then to the application's.
-    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam) noexcept;
     // The window procedure that default handling calls.
-    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     // The address of the procedure that default handling reaches: by default the one
     // the window had before the object was bound to it.
-    virtual WNDPROC *GetSuperWndProcAddr() { return &oldProc_; }
-    virtual void DoDataExchange(CDataExchange *pDX);
+    virtual WNDPROC *GetSuperWndProcAddr() noexcept { return &oldProc_; }
+    virtual void DoDataExchange(CDataExchange *pDX) noexcept;
     // Called after the window is gone; the object no longer has a window.
-    virtual void PostNcDestroy() {}
+    virtual void PostNcDestroy() noexcept {}
 
     DECLARE_MESSAGE_MAP()
 
@@ -402,15 +435,15 @@ public:
 
     // Runs the dialog from the program's template; returns the value EndDialog gave,
     // or -1 when the dialog could not be created.
-    virtual int DoModal();
+    virtual int DoModal() noexcept;
     void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
 
     // Puts the data into the controls; TRUE lets the system set the focus.
-    virtual BOOL OnInitDialog();
+    virtual BOOL OnInitDialog() noexcept;
     // Reads the controls back, then ends the dialog with IDOK.
-    virtual void OnOK();
+    virtual void OnOK() noexcept;
     // Ends the dialog with IDCANCEL.
-    virtual void OnCancel();
+    virtual void OnCancel() noexcept;
 
 protected:
     UINT m_nIDTemplate;
@@ -419,7 +452,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    static INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
 };
 
 // ---------------------------------------------------------------- drawing

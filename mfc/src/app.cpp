@@ -68,7 +68,7 @@ CWinApp *AfxGetApp()
     return g_app;
 }
 
-int CWinApp::Run()
+int CWinApp::Run() noexcept
 {
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -134,13 +134,9 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, char *lpCmdLine, int nCmdShow)
     app->m_hInstance = hInstance;
     app->m_lpCmdLine = lpCmdLine;
     app->m_nCmdShow = nCmdShow;
-    try {
-        if (!app->InitInstance())
-            return app->ExitInstance();
-        return app->Run();
-    } catch (...) {
-        return -1;
-    }
+    if (!app->InitInstance())
+        return app->ExitInstance();
+    return app->Run();
 }
 
 HINSTANCE AfxFindResourceHandle(const char *lpszName, const char *lpszType)

@@ -4,13 +4,13 @@
 const AFX_MSGMAP CCmdTarget::messageMap = {&CCmdTarget::_GetBaseMessageMap,
                                            &CCmdTarget::_GetMessageEntries};
 
-const AFX_MSGMAP_ENTRY *CCmdTarget::_GetMessageEntries()
+const AFX_MSGMAP_ENTRY *CCmdTarget::_GetMessageEntries() noexcept
 {
     static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
     return entries;
 }
 
-const AFX_MSGMAP *CCmdTarget::GetMessageMap() const
+const AFX_MSGMAP *CCmdTarget::GetMessageMap() const noexcept
 {
     return &CCmdTarget::messageMap;
 }
@@ -36,7 +36,7 @@ const AFX_MSGMAP_ENTRY *AfxFindMessageEntry(const AFX_MSGMAP *map, UINT message,
     return nullptr;
 }
 
-BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode)
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode) noexcept
 {
     const AFX_MSGMAP_ENTRY *entry =
         AfxFindMessageEntry(GetMessageMap(), WM_COMMAND, static_cast<UINT>(nCode), nID);

@@ -12,7 +12,7 @@ CDialog::CDialog(UINT nIDTemplate, CWnd *pParentWnd)
 {
 }
 
-int CDialog::DoModal()
+int CDialog::DoModal() noexcept
 {
     const char *name = MAKEINTRESOURCEA(m_nIDTemplate);
     HINSTANCE module = AfxFindResourceHandle(name, reinterpret_cast<const char *>(RT_DIALOG));
@@ -24,31 +24,27 @@ int CDialog::DoModal()
 
 // The dialog procedure below the bound window procedure: it only starts the dialog,
 // everything else reaches the object through the message map first.
-INT_PTR CALLBACK CDialog::AfxDlgProc(HWND, UINT message, WPARAM, LPARAM lParam)
+INT_PTR CALLBACK CDialog::AfxDlgProc(HWND, UINT message, WPARAM, LPARAM lParam) noexcept
 {
     if (message != WM_INITDIALOG)
         return FALSE;
-    try {
-        return reinterpret_cast<CDialog *>(lParam)->OnInitDialog();
-    } catch (...) {
-        return FALSE;
-    }
+    return reinterpret_cast<CDialog *>(lParam)->OnInitDialog();
 }
 
-BOOL CDialog::OnInitDialog()
+BOOL CDialog::OnInitDialog() noexcept
 {
     UpdateData(FALSE);
     return TRUE;
 }
 
-void CDialog::OnOK()
+void CDialog::OnOK() noexcept
 {
     if (!UpdateData(TRUE))
         return;
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel()
+void CDialog::OnCancel() noexcept
 {
     EndDialog(IDCANCEL);
 }

@@ -24,7 +24,7 @@ public:
     WindowCreation &operator=(const WindowCreation &) = delete;
 
 private:
-    static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
     static thread_local HHOOK hook_;
     static thread_local CWnd *pending_;

@@ -40,7 +40,7 @@ CWnd *bound_object(HWND hWnd)
 thread_local HHOOK WindowCreation::hook_ = nullptr;
 thread_local CWnd *WindowCreation::pending_ = nullptr;
 
-LRESULT CALLBACK WindowCreation::hook(int code, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK WindowCreation::hook(int code, WPARAM wParam, LPARAM lParam) noexcept
 {
     if (code == HCBT_CREATEWND && pending_ != nullptr) {
         CWnd *pWnd = pending_;
@@ -163,14 +163,14 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
     return !exchange.m_bFailed;
 }
 
-void CWnd::DoDataExchange(CDataExchange *) {}
+void CWnd::DoDataExchange(CDataExchange *) noexcept {}
 
 LRESULT CWnd::Default()
 {
     return DefWindowProc(t_current.message, t_current.wParam, t_current.lParam);
 }
 
-LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     WNDPROC super = *GetSuperWndProcAddr();
     if (super == nullptr)
@@ -178,7 +178,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return ::CallWindowProcA(super, m_hWnd, message, wParam, lParam);
 }
 
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     LRESULT result = 0;
     if (!OnWndMsg(message, wParam, lParam, &result))
@@ -186,7 +186,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return result;
 }
 
-BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult)
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult) noexcept
 {
     if (message == WM_COMMAND) {
         if (!OnCommand(wParam, lParam))
@@ -201,7 +201,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult
     return TRUE;
 }
 
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM)
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) noexcept
 {
     UINT id = LOWORD(wParam);
     int code = HIWORD(wParam);
@@ -211,7 +211,7 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM)
     return app != nullptr && app->OnCmdMsg(id, code);
 }
 
-LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     CWnd *pWnd = bound_object(hWnd);
     if (pWnd == nullptr)
@@ -219,20 +219,10 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     CurrentMessage outer = t_current;
     t_current = {message, wParam, lParam};
     ++t_dispatchDepth;
-    LRESULT result = 0;
-    try {
-        result = pWnd->WindowProc(message, wParam, lParam);
-    } catch (...) {
-        // A handler that throws ends its message with result 0; the program goes on.
-        result = 0;
-    }
+    LRESULT result = pWnd->WindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         pWnd->Detach();
-        try {
-            pWnd->PostNcDestroy();
-        } catch (...) {
-            // The object's own clean-up failed; the window is gone all the same.
-        }
+        pWnd->PostNcDestroy();
     }
     t_current = outer;
     if (--t_dispatchDepth == 0)

@@ -37,7 +37,7 @@ public:
 
 protected:
     // The default handling of picture windows: the system's default window procedure.
-    WNDPROC *GetSuperWndProcAddr() override;
+    WNDPROC *GetSuperWndProcAddr() noexcept override;
 
     // The loaded picture's information header inside the program's resources; null
     // until a picture is loaded.

@@ -57,7 +57,7 @@ CPelvexPictureWnd::~CPelvexPictureWnd()
         ::DeleteObject(m_hPalette);
 }
 
-WNDPROC *CPelvexPictureWnd::GetSuperWndProcAddr()
+WNDPROC *CPelvexPictureWnd::GetSuperWndProcAddr() noexcept
 {
     static WNDPROC super = ::DefWindowProcA;
     return &super;
