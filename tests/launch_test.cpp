@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "child_process.h"
@@ -189,6 +190,14 @@ TEST_F(CdTree, SeveralLevelsEmptyFolderAndTwoLaunchesInARow)
     EXPECT_EQ(blocks[2][1], "cwd=" + base);
 }
 
+TEST_F(CdTree, ArgumentTextSkipsTheBlanksBeforeItAndKeepsThoseAfter)
+{
+    EXPECT_EQ(launch("  \t 1|run.exe||x  "), 1u);
+    auto blocks = records(1);
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0][0], "cmdline=" + base + "\\run.exe x  ");
+}
+
 TEST_F(CdTree, MissingProgramShowsTheBoxWithTheWholeCommandLine)
 {
     PROCESS_INFORMATION pi = start_child("\"" + base + "\\FRONT\\ZELVANE.EXE\" 1|gone.exe|TRIVE|",
@@ -221,6 +230,34 @@ TEST_F(CdTree, TooLongIsRefusedWithTheSameBox)
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     EXPECT_TRUE(records(0).empty());
+}
+
+// In the test program itself: the CD base is the build folder above the tests folder.
+TEST(LaunchProgram, LeavesTheLaunchDirectoryCurrentAndTheWaitCursorOn)
+{
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, before);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_TRUE(LaunchProgram("zelvane-record.exe", "tests", ""));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+    char now[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, now);
+    EXPECT_EQ(std::string(now), program_dir());
+
+    SetCurrentDirectoryA(before);
+    std::thread presser([] {
+        if (auto box = wait_for_message_box(GetCurrentProcessId(), 10000)) {
+            EXPECT_EQ(box->text, "Unable to execute " + program_dir() + "\\gone.exe -x");
+            press_ok(*box);
+        } else {
+            ADD_FAILURE() << "no message box";
+        }
+    });
+    EXPECT_FALSE(LaunchProgram("gone.exe", "tests", "-x"));
+    presser.join();
+    GetCurrentDirectoryA(MAX_PATH, now);
+    EXPECT_EQ(std::string(now), program_dir()) << "changed also when the start fails";
+    SetCurrentDirectoryA(before);
 }
 
 // The setting under the test program's own name, so a real front-end's value is safe.

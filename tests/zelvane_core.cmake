@@ -31,7 +31,10 @@ add_wine_test(mfc_test SOURCES mfc_test.cpp ${FRAMEWORK_TEST_RES}/framework_test
 copy_framework_dlls(mfc_test)
 
 add_wine_test(zelvane_core_test
-    SOURCES hotspot_wnd_test.cpp launch_test.cpp ${FRAMEWORK_TEST_RES}/framework_test_res.o
+    SOURCES hotspot_wnd_test.cpp launch_test.cpp picture_logic_test.cpp
+            ${FRAMEWORK_TEST_RES}/framework_test_res.o
     LIBS zelvane_core)
+# The picture library's arithmetic is tested as plain functions.
+target_include_directories(zelvane_core_test PRIVATE ${CMAKE_SOURCE_DIR}/pelvex/src)
 copy_framework_dlls(zelvane_core_test)
 add_dependencies(zelvane_core_test zelvane-launcher zelvane-record)
