@@ -16,6 +16,11 @@ using namespace test_support;
 
 namespace {
 
+std::string root_of(const std::string &path)
+{
+    return path.substr(0, 3);
+}
+
 LaunchPaths build(const char *module, const char *program, const char *folder,
                   const char *arguments, bool fits = true)
 {
@@ -107,12 +112,9 @@ protected:
         for (const char *place : {"\\TRIVE\\tour.exe", "\\COMPUSRV\\WINDOWS\\WINCIM\\setup.exe",
                                   "\\run.exe"})
             CopyFileA((bin + "\\zelvane-record.exe").c_str(), (base + place).c_str(), FALSE);
-        record = root.file("record.txt");
-        SetEnvironmentVariableA("ZELVANE_RECORD_FILE", record.c_str());
     }
     void TearDown() override
     {
-        SetEnvironmentVariableA("ZELVANE_RECORD_FILE", nullptr);
         // The stand-ins end by themselves; give them time to let go of their files.
         Sleep(200);
     }
@@ -161,7 +163,8 @@ protected:
     }
 
     TempDir root;
-    std::string base, record;
+    std::string base, record = root.file("record.txt");
+    ScopedVariable recordFile{"ZELVANE_RECORD_FILE", record};
 };
 
 TEST_F(CdTree, StartsTheProgramInItsFolderWithTheCommandLineAndStartupInfo)
@@ -235,16 +238,13 @@ TEST_F(CdTree, TooLongIsRefusedWithTheSameBox)
 // In the test program itself: the CD base is the build folder above the tests folder.
 TEST(LaunchProgram, LeavesTheLaunchDirectoryCurrentAndTheWaitCursorOn)
 {
-    char before[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, before);
+    CurrentDirectoryKeeper keeper;
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_TRUE(LaunchProgram("zelvane-record.exe", "tests", ""));
     EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
-    char now[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, now);
-    EXPECT_EQ(std::string(now), program_dir());
+    EXPECT_EQ(current_directory(), program_dir());
 
-    SetCurrentDirectoryA(before);
+    SetCurrentDirectoryA(root_of(program_dir()).c_str());
     std::thread presser([] {
         if (auto box = wait_for_message_box(GetCurrentProcessId(), 10000)) {
             EXPECT_EQ(box->text, "Unable to execute " + program_dir() + "\\gone.exe -x");
@@ -255,9 +255,7 @@ TEST(LaunchProgram, LeavesTheLaunchDirectoryCurrentAndTheWaitCursorOn)
     });
     EXPECT_FALSE(LaunchProgram("gone.exe", "tests", "-x"));
     presser.join();
-    GetCurrentDirectoryA(MAX_PATH, now);
-    EXPECT_EQ(std::string(now), program_dir()) << "changed also when the start fails";
-    SetCurrentDirectoryA(before);
+    EXPECT_EQ(current_directory(), program_dir()) << "changed also when the start fails";
 }
 
 // The setting under the test program's own name, so a real front-end's value is safe.
