@@ -56,5 +56,6 @@ protected:
 
 private:
     HPALETTE m_hPalette;
-    DWORD m_dwPictureFlags;
+    // The loaded picture's pixel bits, after its header and colour table.
+    const BYTE *m_lpBits;
 };

@@ -46,7 +46,7 @@ BEGIN_MESSAGE_MAP(CPelvexPictureWnd, CWnd)
 END_MESSAGE_MAP()
 
 CPelvexPictureWnd::CPelvexPictureWnd()
-    : m_lpPicture(nullptr), m_hPalette(nullptr), m_dwPictureFlags(0)
+    : m_lpPicture(nullptr), m_hPalette(nullptr), m_lpBits(nullptr)
 {
 }
 
@@ -90,7 +90,7 @@ BOOL CPelvexPictureWnd::LoadPicture(UINT nIDResource, DWORD dwFlags)
         ::DeleteObject(m_hPalette);
     m_hPalette = palette;
     m_lpPicture = header;
-    m_dwPictureFlags = dwFlags;
+    m_lpBits = static_cast<const BYTE *>(data) + layout.bitsOffset;
     if (m_hWnd != nullptr) {
         DWORD placement = PELVEX_CENTRED | PELVEX_STRETCHED;
         DWORD style = (GetStyle() & ~placement) | (dwFlags & placement);
@@ -113,9 +113,6 @@ void CPelvexPictureWnd::OnPaint()
     CPaintDC dc(this);
     if (m_lpPicture == nullptr)
         return;
-    pelvex::DibLayout layout;
-    pelvex::check_dib(m_lpPicture, SIZE_MAX, &layout);
-    const BYTE *bits = reinterpret_cast<const BYTE *>(m_lpPicture) + layout.bitsOffset;
     HPALETTE previous = nullptr;
     if (m_hPalette != nullptr && (::GetDeviceCaps(dc.m_hDC, RASTERCAPS) & RC_PALETTE)) {
         previous = ::SelectPalette(dc.m_hDC, m_hPalette, FALSE);
@@ -125,7 +122,7 @@ void CPelvexPictureWnd::OnPaint()
     GetClientRect(&client);
     int w = GetPictureWidth(), h = GetPictureHeight();
     pelvex::Placement at = pelvex::place_picture(GetStyle(), client.Width(), client.Height(), w, h);
-    ::StretchDIBits(dc.m_hDC, at.x, at.y, at.width, at.height, 0, 0, w, h, bits,
+    ::StretchDIBits(dc.m_hDC, at.x, at.y, at.width, at.height, 0, 0, w, h, m_lpBits,
                     reinterpret_cast<const BITMAPINFO *>(m_lpPicture), DIB_RGB_COLORS, SRCCOPY);
     if (previous != nullptr)
         ::SelectPalette(dc.m_hDC, previous, TRUE);
