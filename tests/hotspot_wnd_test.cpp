@@ -200,6 +200,56 @@ TEST_F(Control, DestructorTakesTheWindowWithIt)
     EXPECT_FALSE(IsWindow(hWnd));
 }
 
+// The control inside a modal dialog, created while the dialog opens: a press on a spot
+// reaches the dialog's command map before the press handler returns.
+class CPictureDlg : public CDialog {
+public:
+    CPictureDlg() : CDialog(200) {}
+    ~CPictureDlg() override { delete m_pPicture; }
+    UINT command = 0;
+
+protected:
+    BOOL OnInitDialog() noexcept override
+    {
+        CDialog::OnInitDialog();
+        m_pPicture = new CHotSpotWnd;
+        m_pPicture->CreatePictureWnd(nullptr, 0x50008000, CRect(0, 0, 200, 80), this, 1000);
+        m_pPicture->LoadPicture(129, 0x1001);
+        m_pPicture->AddHotSpot(CRect(239, 165, 340, 251), 0x8004);
+        // Picture pixel (250, 200) in a 200 x 80 window centred on a 580 x 435 picture.
+        ::PostMessageA(m_pPicture->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON,
+                       MAKELPARAM(250 - 190, 200 - 177));
+        SetTimer(m_hWnd, 1, 3000, nullptr);
+        return TRUE;
+    }
+    void OnSetup()
+    {
+        command = 0x8004;
+        EndDialog(IDOK);
+    }
+    LRESULT OnTimeout(WPARAM, LPARAM)
+    {
+        EndDialog(-2);
+        return 0;
+    }
+
+private:
+    CHotSpotWnd *m_pPicture = nullptr;
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPictureDlg, CDialog)
+    ON_COMMAND(0x8004, OnSetup)
+    ON_MESSAGE(WM_TIMER, OnTimeout)
+END_MESSAGE_MAP()
+
+TEST(ControlInDialog, PressBecomesTheDialogsCommand)
+{
+    CPictureDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.command, 0x8004u);
+}
+
 TEST(DisplayColours, CountFollowsTheDisplayDepth)
 {
     HDC screen = GetDC(nullptr);
