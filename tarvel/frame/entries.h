@@ -5,14 +5,22 @@
 
 #include "big_endian.h"
 
+struct ActionTable;
+
 extern "C" {
 
 // TARVEL
 int32_t TARVEL(int32_t *runMode);
+int32_t TR0Set0AppDir(const ActionTable *table);
+int32_t TR0Reset0CurDir(void);
+int32_t TR010Action(ActionTable *table, int32_t *runMode);
+int32_t tarvelthread(uint32_t number);
 
 // QUERYEXE
+int32_t QUERYEXE(char *name, uint8_t *kind, const char *const *environment);
 
 // ABSPATH
+int32_t ABSPATH(const char *input, char *output);
 
 // W32RTNS: arguments 1 and 4 of the launch routines are accepted and ignored;
 // environment is the address of a field holding the child's environment block.
