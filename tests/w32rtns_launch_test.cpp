@@ -336,3 +336,20 @@ TEST(StartThread, StartsTheThreadEntryWithTheNumberAndDoesNotWait)
     CloseHandle(g_threadEntered);
     CloseHandle(g_threadRelease);
 }
+
+// The controller's own thread entry takes the action file the eight digits name and
+// deletes it once read.
+TEST(StartThread, ControllerThreadTakesTheActionFileNamedByTheDigits)
+{
+    TempDir dir;
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+    test_support::write_file(dir.file("00004321"), std::string(1784, '\0'));
+    EXPECT_EQ(STARTTHREAD("00004321"), 0);
+    bool gone = false;
+    for (int i = 0; i < 200 && !gone; ++i, Sleep(50))
+        gone = !test_support::file_exists(dir.file("00004321"));
+    SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(gone);
+}
