@@ -25,7 +25,7 @@ constexpr size_t kBulkBytes = 16u << 20;
 constexpr size_t kLineBytes = 80;
 constexpr int kSmallLines = 20000;
 constexpr int kLaunches = 200;
-constexpr int kRuns = 5;
+constexpr int kRuns = 9;
 
 // ---- the child -------------------------------------------------------------
 
