@@ -18,6 +18,7 @@
 #include "hand_over.h"
 #include "message_recorder.h"
 #include "program.h"
+#include "shared_memory.h"
 #include "test_support.h"
 
 using test_support::TempDir;
@@ -34,6 +35,15 @@ int32_t give_output_window(int32_t *window)
 }
 
 std::string writer() { return test_support::program_dir() + "\\w32-writer.exe"; }
+
+// A text as a quoted value of the action-file description.
+std::string as_quoted_value(const std::string &text)
+{
+    std::string q = "\"";
+    for (char c : text)
+        q += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return q + "\"";
+}
 
 
 std::string current_directory()
@@ -143,14 +153,14 @@ TEST_F(Action, TextsWithoutTheirNulEndAtTheirFieldsEnd)
     // the text ends there.
     std::string command = "report probe.txt ";
     command += std::string(768 - command.size(), 'x');
-    describe("program = " + writer() + "\ncommandLine = \"" + command + "\" unended\nkind = 4\n");
+    describe("program = " + writer() + "\ncommandLine = " + as_quoted_value(command) + " unended\nkind = 4\n");
     run(&runModeOne);
     std::vector<std::string> report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report[0], writer() + " cmd.exe /c " + command.substr(0, 757));
 
     // A program name without its NUL is the whole field, spaces and all.
-    describe("program = \"" + writer() + "\" unended\ncommandLine = report probe.txt\nkind = 1\n");
+    describe("program = " + as_quoted_value(writer()) + " unended\ncommandLine = report probe.txt\nkind = 1\n");
     run(&runModeOne);
     report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_FALSE(report.empty());

@@ -1,4 +1,171 @@
+// Running one action: the switch to the application directory, the program and
+// command line by kind, the launch chosen by run mode and recorded process, the
+// completion notice, and the switch back.
 #include "run_action.h"
 
-// The hook the action runner fills; until it does, an entry starts nothing.
-void run_action(Controller &, ActionTable &, int32_t *, int32_t &) {}
+#include <cstring>
+
+#include "appdir.h"
+#include "entries.h"
+#include "hand_over.h"
+#include "handle_field.h"
+#include "qurdex.h"
+#include "shared_memory.h"
+
+namespace {
+
+using action::Launch;
+
+void *const *environment_field(ActionRun &a) { return reinterpret_cast<void *const *>(&a.environment); }
+
+// Kind 5: the entry goes into a pipe block for a hand-over program, whose name then
+// stands in the entry's program field. False when no block could be made.
+bool prepare_hand_over(Controller &c, ActionTable &table, ActionEntry &entry, uint8_t osType,
+                       int32_t &returnCode)
+{
+    ActionRun &a = c.action;
+    PipeFields &pipe = a.handOverPipe;
+    c.dirSwitch.callStatus =
+        ALLOCSHAREDMEM(&pipe.readHandle, &pipe.writeHandle, &pipe.data, sizeof(HandOverBlock));
+    if (c.dirSwitch.callStatus != 0)
+        return false;
+    qx_number_to_text(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pipe.readHandle)),
+                      a.handleDigits, 10);
+    a.handleDigits[10] = '\0';
+    auto *block = static_cast<HandOverBlock *>(pipe.data);
+    std::memcpy(block->sharedPart, table.header.sharedPart, sizeof block->sharedPart);
+    action::hand_over_command_line(a.handleDigits, a.commandLine);
+    std::memcpy(block->entry, &entry, sizeof block->entry);
+    returnCode = WRITESHAREDMEM(pipe.writeHandle, pipe.data);
+    pipe.data = nullptr;
+    action::write_hand_over_program(table.header.processId, osType, entry.program);
+    returnCode = QUERYEXE(entry.program, &a.kind, &a.environment);
+    return true;
+}
+
+// Once the hand-over program has ended, nobody else reads the pipe: the controller
+// closes its ends, so a hand-over action leaves no handles behind.
+void close_hand_over_pipe(ActionRun &a)
+{
+    close_handle_field(a.handOverPipe.readHandle);
+    close_handle_field(a.handOverPipe.writeHandle);
+}
+
+// After a hand-over program started by SINGLEXE has ended: an updated entry comes back
+// when the program wrote a hand-over block into the pipe it received (it holds the
+// write end); its entry part then replaces the entry's first 1584 bytes. Only a block
+// that lies whole in the pipe is read, so the controller never waits here.
+void copy_back(ActionRun &a, ActionEntry &entry, int32_t &returnCode)
+{
+    HANDLE pipe = a.handOverPipe.readHandle;
+    BlockHeader header{};
+    DWORD peeked = 0, available = 0;
+    if (PeekNamedPipe(pipe, &header, sizeof header, &peeked, &available, nullptr) &&
+        peeked == sizeof header && header.totalLength >= sizeof header &&
+        header.totalLength <= available) {
+        HANDLE writeHandle = nullptr;
+        void *data = nullptr;
+        returnCode = READSHAREDMEM(pipe, &writeHandle, &data);
+        if (returnCode == 0 && header.totalLength == sizeof header + sizeof(HandOverBlock))
+            std::memcpy(&entry, static_cast<HandOverBlock *>(data)->entry, kEntryHandOverPart);
+        // The controller's own write end is closed, whatever handle the header names.
+        returnCode = FINISHSHAREDMEM(pipe, a.handOverPipe.writeHandle, data);
+        a.handOverPipe.readHandle = nullptr;
+        a.handOverPipe.writeHandle = nullptr;
+    }
+    a.lastProcessId = static_cast<int32_t>(entry.reportedProcessId);
+}
+
+// The 20-byte notice with the exit code and the tag, in a new pipe whose read handle
+// the entry's window receives with message 0x2001.
+void send_notice(Controller &c, const ActionEntry &entry, int32_t &returnCode)
+{
+    ActionRun &a = c.action;
+    HANDLE readHandle = nullptr;
+    c.dirSwitch.callStatus =
+        ALLOCSHAREDMEM(&readHandle, &a.noticeWriteHandle, &a.noticeData, sizeof(CompletionNotice));
+    c.run.noticeReadHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(readHandle));
+    if (c.dirSwitch.callStatus != 0)
+        return;
+    auto *notice = static_cast<CompletionNotice *>(a.noticeData);
+    notice->one = 1;
+    std::memcpy(notice->exitCode, a.exitCode.bytes, sizeof notice->exitCode);
+    std::memcpy(notice->noticeTag, entry.noticeTag, sizeof notice->noticeTag);
+    returnCode = WRITESHAREDMEM(a.noticeWriteHandle, a.noticeData);
+    a.noticeData = nullptr;
+    returnCode = SENDMSG(reinterpret_cast<HWND>(static_cast<uintptr_t>(entry.window)),
+                         c.run.noticeReadHandle, 0);
+}
+
+void start(Controller &c, ActionTable &table, ActionEntry &entry, const int32_t *runMode,
+           uint8_t osType, int32_t &returnCode)
+{
+    ActionRun &a = c.action;
+    char program[261];
+    action::bounded_program(entry.program, program);
+    const char *runFlag = reinterpret_cast<const char *>(&entry.runFlag);
+    const bool handOver = entry.kind == 5;
+    switch (action::choose_launch(runMode, table.header.processId)) {
+    case Launch::WaitExe:
+        returnCode = WAITEXE(runFlag, program, a.commandLine, entry.title, environment_field(a),
+                             &a.exitCode);
+        if (runMode == nullptr) {
+            if (action::wants_notice(entry))
+                send_notice(c, entry, returnCode);
+            break;
+        }
+        c.dirSwitch.callStatus = returnCode;
+        a.lastProcessId = 1;
+        if (handOver) {
+            returnCode = WAITSHAREDMEM(a.handOverPipe.readHandle);
+            returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
+        }
+        break;
+    case Launch::SingleExe:
+        returnCode = SINGLEXE(runFlag, program, a.commandLine, entry.title, environment_field(a),
+                              &a.lastProcessId);
+        if (handOver) {
+            returnCode = WAITSHAREDMEM(a.handOverPipe.readHandle);
+            if (!action::is_9x_family(osType))
+                copy_back(a, entry, returnCode);
+            returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
+        }
+        break;
+    case Launch::QuennetStartExe:
+        returnCode = QUENNETSTARTEXE(runFlag, program, a.commandLine, entry.title,
+                                     environment_field(a), &a.lastProcessId);
+        if (handOver) {
+            returnCode = WAITSHAREDMEM(a.handOverPipe.readHandle);
+            returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+void run_action(Controller &c, ActionTable &table, int32_t *runMode, int32_t &returnCode)
+{
+    ActionEntry &entry = table.entries[c.run.actionIndex - 1];
+    const uint8_t osType = c.run.osInfo[2];
+    c.action.environment = nullptr;
+    appdir::switch_to(c.dirSwitch, table.header);
+    if (entry.kind == 5) {
+        // Without a block the action ends here, in the application directory.
+        if (!prepare_hand_over(c, table, entry, osType, returnCode))
+            return;
+    } else if (entry.kind == 4) {
+        action::interpreter_command_line(entry, osType, c.action.commandLine);
+    } else {
+        action::direct_command_line(entry, c.action.commandLine);
+    }
+    if (entry.runFlag == 0) {
+        returnCode = 1;
+    } else {
+        start(c, table, entry, runMode, osType, returnCode);
+        table.header.processId = static_cast<uint32_t>(c.action.lastProcessId);
+    }
+    if (entry.kind == 5)
+        close_hand_over_pipe(c.action);
+    appdir::switch_back(c.dirSwitch);
+}

@@ -24,8 +24,13 @@ void run_actions(ActionTable &table, int32_t *runMode, int32_t &returnCode)
             qx_runtime_error(QX_ERROR_SUBSCRIPT, "TARVEL action entry 501");
         run_action(g_controller, table, runMode, returnCode);
     }
-    // Waiting for and freeing a pending notice (WAITSHAREDMEM, FREESHAREDMEM with
-    // noticeReadHandle) comes with the runner that sends notices; until then it stays 0.
+    // A notice sent now or by an earlier run is still pending: the pipe's two calls end
+    // the run.
+    if (run.noticeReadHandle != 0) {
+        HANDLE notice = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(run.noticeReadHandle));
+        returnCode = WAITSHAREDMEM(notice);
+        returnCode = FREESHAREDMEM(notice);
+    }
 }
 
 // From the check of the file name on: the start-by-hand box when there is none, else

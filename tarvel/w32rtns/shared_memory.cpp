@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "entries.h"
-#include "interim_storage.h"
+#include "w32rtns.h"
 #include "program.h"
 
 namespace w32rtns {
@@ -18,12 +18,6 @@ BlockHeader *header_of(void *data)
 
 void *data_of(void *block) { return static_cast<uint8_t *>(block) + sizeof(BlockHeader); }
 
-// The status of a routine becomes W32RTNS's status and the routine's result.
-int32_t finish_with(int32_t status)
-{
-    g_w32rtns.status = status;
-    return status;
-}
 
 } // namespace
 
@@ -71,8 +65,6 @@ int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *wri
 
 } // namespace w32rtns
 
-using w32rtns::finish_with;
-
 extern "C" {
 
 int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, uint32_t size)
@@ -84,7 +76,7 @@ int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, 
     if (!CreatePipe(readHandle, writeHandle, &state.pipeAttributes, 0)) {
         *readHandle = nullptr;
         *writeHandle = nullptr;
-        return finish_with(1);
+        return set_status(1);
     }
     void *block = nullptr;
     if (size <= std::numeric_limits<uint32_t>::max() - sizeof(BlockHeader))
@@ -96,12 +88,12 @@ int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, 
         *readHandle = nullptr;
         *writeHandle = nullptr;
         *address = nullptr;
-        return finish_with(1);
+        return set_status(1);
     }
     *static_cast<BlockHeader *>(block) = {size + static_cast<uint32_t>(sizeof(BlockHeader)),
                                           *writeHandle};
     *address = w32rtns::data_of(block);
-    return finish_with(0);
+    return set_status(0);
 }
 
 int32_t WRITESHAREDMEM(HANDLE writeHandle, void *address)
@@ -109,19 +101,19 @@ int32_t WRITESHAREDMEM(HANDLE writeHandle, void *address)
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
     if (address == nullptr)
-        return finish_with(1);
+        return set_status(1);
     BlockHeader *header = w32rtns::header_of(address);
     // One write puts the whole block into the pipe; it returns once every byte is in
     // it, so a block larger than the pipe's buffer waits for the receiver.
     WriteFile(writeHandle, header, header->totalLength, &g_w32rtns.sharedMemory.readCount, nullptr);
-    return finish_with(static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(header))));
+    return set_status(static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(header))));
 }
 
 int32_t READSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return finish_with(
+    return set_status(
         w32rtns::read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
 }
 
@@ -129,7 +121,7 @@ int32_t REGAINSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return finish_with(
+    return set_status(
         w32rtns::read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
 }
 
@@ -141,8 +133,8 @@ int32_t FINISHSHAREDMEM(HANDLE readHandle, HANDLE writeHandle, void *address)
     CloseHandle(writeHandle);
     // A receive that failed left no block: there is nothing to free.
     if (address == nullptr)
-        return finish_with(0);
-    return finish_with(
+        return set_status(0);
+    return set_status(
         static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(w32rtns::header_of(address)))));
 }
 
@@ -152,28 +144,28 @@ int32_t FREESHAREDMEM(HANDLE)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return finish_with(0);
+    return set_status(0);
 }
 
 int32_t RELINQUISHSHAREDMEM(HANDLE)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return finish_with(0);
+    return set_status(0);
 }
 
 int32_t WAITSHAREDMEM(HANDLE)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return finish_with(0);
+    return set_status(0);
 }
 
 int32_t CLEARSHAREDMEM(HANDLE)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return finish_with(0);
+    return set_status(0);
 }
 
 } // extern "C"

@@ -6,16 +6,10 @@
 #include <cstring>
 
 #include "entries.h"
-#include "interim_storage.h"
+#include "w32rtns.h"
 #include "program.h"
 
 namespace {
-
-int32_t finish_with(int32_t status)
-{
-    g_w32rtns.status = status;
-    return status;
-}
 
 // Number of title characters before the first NUL, at most 40; the first character
 // always counts.
@@ -42,9 +36,9 @@ int32_t SWITCHPROGRAM(const uint32_t *processId)
     w.foundWindow = 0;
     EnumWindows(&QuennetEnumProc, reinterpret_cast<LPARAM>(&w.foundWindow));
     if (w.foundWindow == 0)
-        return finish_with(1);
+        return set_status(1);
     SetForegroundWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(w.foundWindow)));
-    return finish_with(0);
+    return set_status(0);
 }
 
 int32_t GETWINDOWHANDLE(const uint32_t *processId, const char *title, uint32_t *window)
@@ -61,14 +55,14 @@ int32_t GETWINDOWHANDLE(const uint32_t *processId, const char *title, uint32_t *
     w.foundWindow = 0;
     EnumWindows(&QuennetEnumProc2, reinterpret_cast<LPARAM>(&w.foundWindow));
     *window = w.foundWindow;
-    return finish_with(w.foundWindow != 0 ? 0 : 1);
+    return set_status(w.foundWindow != 0 ? 0 : 1);
 }
 
 int32_t SENDMSG(HWND window, uint32_t parameter, uint32_t)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return finish_with(PostMessageA(window, kBlockWaitingMessage, 0, static_cast<LPARAM>(parameter)));
+    return set_status(PostMessageA(window, kBlockWaitingMessage, 0, static_cast<LPARAM>(parameter)));
 }
 
 // A placeholder: hands back the status the previous routine left.
@@ -76,7 +70,7 @@ int32_t GETPROCESSID(uint32_t *)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return g_w32rtns.status;
+    return g_w32rtns.launch.status;
 }
 
 } // extern "C"

@@ -1,3 +1,0 @@
-#include "interim_storage.h"
-
-W32rtnsInterim g_w32rtns;
