@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Runs TARVEL.EXE on the bundled sample under Wine and shows its exit code.
+# The demo: TARVEL.EXE started by hand, then TARVEL.EXE running the bundled sample
+# action table (a program started directly, a command for the command interpreter and
+# a hand-over action) with the console output host printing every line, then the same
+# table run through TR010Action by a sample host that shows each completion notice.
 set -u
 build=${1:-build}
 dist="$build/dist"
+demo="$build/demo"
+here=$(cd "$(dirname "$0")" && pwd)
+
 echo "== TARVEL.EXE started by hand (no action file): it shows its message box; pressing OK ends it"
 wine "$dist/TARVEL.EXE" &
 pid=$!
@@ -16,9 +22,29 @@ xdotool search --name '^Orlisk$' key --clearmodifiers Return >/dev/null 2>&1 || 
 wait $pid
 echo "exit code: $?"
 
+# The table's application directory is $ORLISK_DEMO\work; the demo's programs are
+# found on the search path.
+export ORLISK_DEMO=$(winepath -w "$demo")
+export WINEPATH="$ORLISK_DEMO"
+# The controller creates the directory in upper case, as the resolved path names it.
+rm -rf "$demo/work" "$demo/WORK"
+description=$(winepath -w "$here/sample-actions.txt")
+
 echo
-echo "== A host program starts a child with WAITEXE; the console output host"
-echo "   (QuennetGetOutputHandle.dll) prints the child's lines, then the host prints"
-echo "   the status and exit code WAITEXE handed back"
-(cd "$build/demo" && wine launch_host.exe sample_child.exe)
-echo "exit code of the host: $?"
+echo "== The sample action table, demo/sample-actions.txt, written by actionfile as DEMO and dumped back:"
+(cd "$demo" && wine "../dist/actionfile.exe" write "$description" DEMO && wine "../dist/actionfile.exe" dump DEMO)
+echo "exit code of actionfile: $?"
+
+echo
+echo "== TARVEL.EXE DEMO: the lines of the three actions, through the console output host"
+(cd "$demo" && wine "../dist/TARVEL.EXE" DEMO)
+echo "exit code of TARVEL.EXE (the last action's result): $?"
+[ -e "$demo/DEMO" ] && echo "DEMO is still there" || echo "DEMO was deleted once read"
+received=$(find "$demo" -iname handover.bin | head -n 1)
+echo "what the hand-over program received: ${received:-nothing} ($(stat -c %s "$received" 2>/dev/null || echo 0) bytes)"
+
+echo
+echo "== The same table, entry by entry through TR010Action by a sample host that is the"
+echo "   notice window of every entry: the exit code and tag of each completion notice"
+(cd "$demo" && wine "../dist/actionfile.exe" write "$description" DEMO && wine notice_host.exe DEMO)
+echo "exit code of the sample host: $?"
