@@ -45,8 +45,9 @@ TEST(TarvelActions, ActionFileOfThreeKindsRunsInOrder)
     test_support::write_file(dir.file("ACTIONS"), actionfile::to_bytes(file));
     // The hand-over program is found on the search path, from the created application
     // directory.
-    std::string path = dir.path() + ";" + std::string(getenv("PATH") ? getenv("PATH") : "");
-    SetEnvironmentVariableA("PATH", path.c_str());
+    char path[32768] = {};
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    test_support::ScopedVariable searchPath("PATH", dir.path() + ";" + path);
 
     test_support::ChildRun run = test_support::run_child("\"" + kTarvel + "\" ACTIONS", dir.path(), 30000);
     ASSERT_TRUE(run.finished);

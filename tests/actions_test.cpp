@@ -46,12 +46,6 @@ std::string as_quoted_value(const std::string &text)
 }
 
 
-std::string current_directory()
-{
-    char directory[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, directory);
-    return directory;
-}
 
 bool same_path(const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
 
@@ -63,10 +57,8 @@ protected:
         frame::register_entries();
         qx_register_entry("QuennetGetOutputHandle", reinterpret_cast<void *>(&give_output_window));
         g_outputWindow = recorder.window();
-        startDirectory = current_directory();
+        startDirectory = test_support::current_directory();
     }
-
-    void TearDown() override { SetCurrentDirectoryA(startDirectory.c_str()); }
 
     // A table whose application directory is the test's own, with one entry described
     // by the given field lines.
@@ -109,6 +101,7 @@ protected:
         return texts;
     }
 
+    test_support::CurrentDirectoryKeeper keeper;
     TempDir app;
     actionfile::ActionFile file;
     test_support::MessageRecorder recorder{0x0402, 0x2001};
@@ -129,7 +122,7 @@ TEST_F(Action, EachKindGivesItsCommandLineInTheApplicationDirectory)
     EXPECT_TRUE(same_path(report[1], app.path())) << report[1];
     EXPECT_EQ(g_controller.action.exitCode.get(), 7u);
     EXPECT_EQ(file.header.processId, 1u) << "run mode 1 records process 1";
-    EXPECT_TRUE(same_path(current_directory(), startDirectory)) << "switched back";
+    EXPECT_TRUE(same_path(test_support::current_directory(), startDirectory)) << "switched back";
 
     // Kind 4 names the interpreter before the command; the program stays the entry's.
     describe("program = " + writer() + "\ncommandLine = report probe.txt\nkind = 4\n");
@@ -251,7 +244,7 @@ TEST_F(Action, RunFlagZeroStartsNothingAndKeepsTheHeader)
              "processId = 77\n");
     EXPECT_EQ(run(&runModeOne), 1);
     EXPECT_FALSE(test_support::file_exists(app.file("probe.txt")));
-    EXPECT_TRUE(same_path(current_directory(), startDirectory));
+    EXPECT_TRUE(same_path(test_support::current_directory(), startDirectory));
     EXPECT_EQ(file.header.processId, 77u);
 
     // A hand-over entry still hands its block over and is renamed, and leaves no pipe.

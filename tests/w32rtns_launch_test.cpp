@@ -54,23 +54,6 @@ struct StandardHandles {
     bool operator==(const StandardHandles &) const = default;
 };
 
-// The lowest free handle value: it rises only while handles are leaking.
-uintptr_t probe_handle()
-{
-    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    CloseHandle(probe);
-    return reinterpret_cast<uintptr_t>(probe);
-}
-
-std::vector<std::string> report_lines(const std::string &file)
-{
-    std::vector<std::string> lines;
-    std::string text = test_support::read_file(file);
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    return lines;
-}
-
 class Launch : public ::testing::Test {
 protected:
     void SetUp() override
@@ -160,7 +143,7 @@ TEST_F(Launch, ChildSeesItsCommandLineHiddenWindowPipesAndEmptyInput)
     std::string file = dir.file("report.txt");
     Waited w = wait_exe(writer(), "report " + file + " stdin");
     ASSERT_EQ(w.status, 0);
-    Lines seen = report_lines(file);
+    Lines seen = test_support::read_lines(file);
     ASSERT_EQ(seen.size(), 5u);
     EXPECT_EQ(seen[0], writer() + " report " + file + " stdin");
     char directory[MAX_PATH] = {};
@@ -178,11 +161,11 @@ TEST_F(Launch, StandardHandlesAreRestoredAndNoHandleLeaks)
     StandardHandles before;
     ASSERT_EQ(wait_exe(writer(), "out \"one\\r\\n\"").status, 0);
     EXPECT_TRUE(StandardHandles{} == before);
-    uintptr_t afterFirst = probe_handle();
+    uintptr_t afterFirst = test_support::next_handle_value();
     for (int i = 0; i < 200; ++i) {
         ASSERT_EQ(wait_exe(writer(), "out \"one\\r\\n\" err two").status, 0);
     }
-    EXPECT_EQ(probe_handle(), afterFirst);
+    EXPECT_EQ(test_support::next_handle_value(), afterFirst);
     EXPECT_TRUE(StandardHandles{} == before);
     EXPECT_EQ(recorder.messages.size(), 1u + 200 * 2);
 }
@@ -197,7 +180,7 @@ TEST_F(Launch, QuennetStartExeAndSinglExeWaitAndHandBackTheProcessId)
         void *environment = nullptr;
         std::string arguments = "sleep 300 report " + file + " out done";
         ASSERT_EQ(routine("", writer().c_str(), arguments.c_str(), "", &environment, &processId), 0);
-        Lines seen = report_lines(file);
+        Lines seen = test_support::read_lines(file);
         ASSERT_EQ(seen.size(), 5u);
         EXPECT_EQ(seen[4], std::to_string(processId));
     }
@@ -218,7 +201,7 @@ TEST_F(Launch, SpawnExeReturnsAtOnceWithDefaultHandlesAndShowState)
 
     Lines seen;
     for (int i = 0; i < 200 && seen.size() < 5; ++i, Sleep(50))
-        seen = report_lines(file);
+        seen = test_support::read_lines(file);
     ASSERT_EQ(seen.size(), 5u);
     DWORD flags = std::stoul(seen[2]);
     EXPECT_EQ(flags & (STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW), 0u);

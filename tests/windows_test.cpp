@@ -9,6 +9,7 @@
 #include "message_recorder.h"
 #include "program.h"
 #include "qurdex.h"
+#include "test_support.h"
 #include "w32enum.h"
 
 namespace {
@@ -84,20 +85,12 @@ TEST(Windows, TitleOfFortyCharactersNeverMatches)
 TEST(Windows, ShortTitleIsNotReadPastItsEnd)
 {
     TestWindow wanted("WindowClassMain", "ab");
-    // The title lies at the very end of a committed page; reading 40 bytes of it would
-    // fault on the guard page behind it.
-    SYSTEM_INFO si;
-    GetSystemInfo(&si);
-    auto *pages = static_cast<char *>(
-        VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_RESERVE, PAGE_NOACCESS));
-    ASSERT_NE(pages, nullptr);
-    ASSERT_NE(VirtualAlloc(pages, si.dwPageSize, MEM_COMMIT, PAGE_READWRITE), nullptr);
-    char *title = pages + si.dwPageSize - 3;
-    std::memcpy(title, "ab", 3);
+    // The title ends right before an inaccessible page: reading 40 bytes of it faults.
+    test_support::GuardedField title(3);
+    std::memcpy(title.data(), "ab", 3);
     uint32_t found = 0;
-    EXPECT_EQ(GETWINDOWHANDLE(&kOwnProcess, title, &found), 0);
+    EXPECT_EQ(GETWINDOWHANDLE(&kOwnProcess, title.data(), &found), 0);
     EXPECT_EQ(found, wanted.handle());
-    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 TEST(Windows, SwitchProgramThenProcessIdReportsItsStatus)
