@@ -188,6 +188,20 @@ TEST_F(Action, HandOverProgramGetsTheReadHandleAndTheBlock)
     EXPECT_EQ(file.header.processId, 0u);
 }
 
+TEST_F(Action, HandOverProgramNotFoundIsNotStartedAndLeavesNoPipe)
+{
+    describe("program = original.exe\nkind = 5\n");
+    uintptr_t before = test_support::next_handle_value();
+    // The name QUERYEXE did not find keeps its spaces and has no NUL: the launch is
+    // handed the 260 bytes of the field and nothing after them, and fails.
+    const int32_t result = run(nullptr);
+    const uintptr_t after = test_support::next_handle_value();
+    EXPECT_EQ(result, 1) << "WAITEXE did not start it";
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(std::string(entry().program, sizeof entry().program),
+              "tramespe.exe" + std::string(260 - 12, ' '));
+}
+
 TEST_F(Action, CompletionNoticeComesThroughThePipeNamedByTheMessage)
 {
     describe("program = " + writer() + "\ncommandLine = exit 0xC0000005\nkind = 7\nnoticeTag = BUILD\n"
