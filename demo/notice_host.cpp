@@ -39,10 +39,8 @@ void print_notice(HANDLE readHandle)
         return;
     }
     const auto *notice = static_cast<const CompletionNotice *>(data);
-    const uint32_t exitCode = (uint32_t{notice->exitCode[0]} << 24) | (notice->exitCode[1] << 16) |
-                              (notice->exitCode[2] << 8) | notice->exitCode[3];
     std::printf("notice host: notice \"%.12s\": exit code %u\n", notice->noticeTag,
-                static_cast<unsigned>(exitCode));
+                static_cast<unsigned>(notice->exitCode.get()));
     FINISHSHAREDMEM(readHandle, writeHandle, data);
 }
 

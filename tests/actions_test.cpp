@@ -227,7 +227,7 @@ TEST_F(Action, CompletionNoticeComesThroughThePipeNamedByTheMessage)
     const auto *n = static_cast<const CompletionNotice *>(data);
     EXPECT_EQ(n->one, 1u);
     const uint8_t exitCode[4] = {0x0D, 0x2F, 0xA2, 0x05};
-    EXPECT_EQ(std::memcmp(n->exitCode, exitCode, 4), 0);
+    EXPECT_EQ(std::memcmp(n->exitCode.bytes, exitCode, 4), 0);
     EXPECT_EQ(std::string(n->noticeTag, 12), "BUILD       ");
     FINISHSHAREDMEM(readHandle, writeHandle, data);
 

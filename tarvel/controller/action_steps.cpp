@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "text_field.h"
+
 namespace action {
 
 namespace {
@@ -42,8 +44,7 @@ void write_hand_over_program(uint32_t processId, uint8_t osType, char (&program)
     const bool nine = is_9x_family(osType);
     std::string_view name = processId != 0 ? (nine ? "kalvoga.exe" : "kalvope.exe")
                                            : (nine ? "tramesga.exe" : "tramespe.exe");
-    std::memset(program, ' ', sizeof program);
-    std::memcpy(program, name.data(), name.size());
+    frame::copy_padded(program, sizeof program, name);
 }
 
 Launch choose_launch(const int32_t *runMode, uint32_t processId)

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "action_table.h"
+#include "big_endian.h"
 
 #pragma pack(push, 1)
 
@@ -15,9 +16,9 @@ struct HandOverBlock {
 };
 
 struct CompletionNotice {
-    uint32_t one;            // always 1
-    uint8_t exitCode[4];     // big-endian, as WAITEXE stores it
-    char noticeTag[12];      // the entry's noticeTag
+    uint32_t one;                   // always 1
+    frame::BigEndian<4> exitCode;   // as WAITEXE stores it
+    char noticeTag[12];             // the entry's noticeTag
 };
 
 #pragma pack(pop)

@@ -89,7 +89,7 @@ void send_notice(Controller &c, const ActionEntry &entry, int32_t &returnCode)
         return;
     auto *notice = static_cast<CompletionNotice *>(a.noticeData);
     notice->one = 1;
-    std::memcpy(notice->exitCode, a.exitCode.bytes, sizeof notice->exitCode);
+    notice->exitCode = a.exitCode;
     std::memcpy(notice->noticeTag, entry.noticeTag, sizeof notice->noticeTag);
     returnCode = WRITESHAREDMEM(a.noticeWriteHandle, a.noticeData);
     a.noticeData = nullptr;
