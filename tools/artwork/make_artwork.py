@@ -150,8 +150,8 @@ def draw_panel(draw, rect, label, kind, style):
     style.gradient(draw, rect, (40, 170, 175), (0, 110, 120), TEAL)
     draw.line((left, top, right - 1, top), fill=WHITE)
     draw.line((left, top, left, bottom - 1), fill=WHITE)
-    draw.line((left, bottom - 1, right - 1, bottom - 1), fill=NAVY)
-    draw.line((right - 1, top, right - 1, bottom - 1), fill=NAVY)
+    draw.line((left, bottom - 1, right - 1, bottom - 1), fill=BLACK)
+    draw.line((right - 1, top, right - 1, bottom - 1), fill=BLACK)
     cx = (left + right) // 2
     draw_glyph(draw, kind, cx, top + 24, style)
     fnt = font(11)
@@ -196,6 +196,13 @@ def palette_of(indexed, count):
     return [tuple(flat[i:i + 3]) for i in range(0, len(flat), 3)]
 
 
+def nearest(colour, palette):
+    """Index of the palette entry closest to colour; an exact entry always wins."""
+    def distance(i):
+        return sum((a - b) ** 2 for a, b in zip(colour, palette[i]))
+    return min(range(len(palette)), key=lambda i: (distance(i), i))
+
+
 def menu_256():
     """The rich picture in 256 colours, as (rows, palette).
 
@@ -206,12 +213,12 @@ def menu_256():
     image = draw_menu(rich=True)
     extra = image.quantize(colors=240, method=Image.Quantize.MEDIANCUT,
                            dither=Image.Dither.NONE)
-    palette = VGA + palette_of(extra, 240)
+    palette = VGA + [c for c in palette_of(extra, 240) if c not in VGA]
     palette += [BLACK] * (256 - len(palette))
-    holder = Image.new('P', (1, 1))
-    holder.putpalette([c for colour in palette for c in colour])
-    indexed = image.quantize(palette=holder, dither=Image.Dither.NONE)
-    return rows_of(indexed), palette
+    data = list(image.getdata())
+    index = {colour: nearest(colour, palette) for colour in set(data)}
+    rows = [[index[c] for c in data[i:i + WIDTH]] for i in range(0, len(data), WIDTH)]
+    return rows, palette
 
 
 def to_vga_rows(image):
