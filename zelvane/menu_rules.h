@@ -4,13 +4,7 @@
 
 #include <windows.h>
 
-// Where the setting that decides about the next CD start is kept: HKEY_CURRENT_USER\
-// Software\Velmora\<application name>\Zelvane, value ShowWhenCDInserted.
-constexpr const char *kSettingsKey = "Velmora";
-constexpr const char *kSettingsSection = "Zelvane";
-constexpr const char *kShowWhenCDInserted = "ShowWhenCDInserted";
-
-// TRUE when the program must end without a window: started for an inserted CD (the
+// True when the program must end without a window: started for an inserted CD (the
 // argument text is "/cd" in any case, nothing more) and the user asked not to be
 // shown the menu then (stored 0). Any other stored value shows the window.
 bool EndsWithoutWindow(const char *arguments, int show);

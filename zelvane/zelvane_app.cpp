@@ -1,6 +1,7 @@
 #include "zelvane_app.h"
 
 #include "menu_rules.h"
+#include "settings.h"
 #include "zelvane_dlg.h"
 
 BEGIN_MESSAGE_MAP(CZelvaneApp, CWinApp)
@@ -12,8 +13,8 @@ CZelvaneApp theApp;
 
 BOOL CZelvaneApp::InitInstance()
 {
-    SetRegistryKey(kSettingsKey);
-    int show = static_cast<int>(GetProfileInt(kSettingsSection, kShowWhenCDInserted, 1));
+    zelvane::UseSettingsKey(*this);
+    int show = zelvane::ReadShowWhenCDInserted(*this);
     if (EndsWithoutWindow(m_lpCmdLine, show))
         return FALSE;
 
@@ -23,7 +24,7 @@ BOOL CZelvaneApp::InitInstance()
     dlg.DoModal();
     // Written on every close, also when unchanged; when the window could not be
     // made, the value read goes back unchanged.
-    WriteProfileInt(kSettingsSection, kShowWhenCDInserted, dlg.m_bShowWhenCDInserted);
+    zelvane::WriteShowWhenCDInserted(*this, dlg.m_bShowWhenCDInserted);
     // No message loop follows: the program ends here.
     return FALSE;
 }

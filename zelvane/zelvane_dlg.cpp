@@ -60,7 +60,7 @@ BOOL CZelvaneDlg::OnInitDialog()
 
     m_pPicture = new CHotSpotWnd;
     m_pPicture->CreatePictureWnd(nullptr, kPictureStyle, rect, this, IDC_PICTURE);
-    PictureChoice picture = ChoosePicture(GetDisplayColours());
+    PictureChoice picture = ChoosePicture(CPelvexPictureWnd::GetDisplayColours());
     m_pPicture->LoadPicture(picture.nIDResource, picture.dwFlags);
     for (const LaunchEntry &entry : kLaunchTable)
         m_pPicture->AddHotSpot(entry.hotSpot, entry.nCmdID);

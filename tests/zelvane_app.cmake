@@ -1,0 +1,31 @@
+# The front-end application: its rules, the artwork and the resources read back from
+# the executable, and ZELVANE.EXE end to end under Wine with real X input.
+add_wine_test(zelvane_menu_rules_test SOURCES zelvane_menu_rules_test.cpp LIBS zelvane_menu)
+
+# Stands in for the CD's programs and records how it was started.
+add_executable(zelvane_recorder WIN32 programs/zelvane_recorder.cpp)
+set_target_properties(zelvane_recorder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
+
+# The front-end and its DLLs, which the end-to-end test copies into its CD trees.
+add_custom_target(zelvane_test_front ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TEST_BIN_DIR}/zelvane_front
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:ZELVANE>
+          $<TARGET_RUNTIME_DLLS:ZELVANE> ${TEST_BIN_DIR}/zelvane_front
+  DEPENDS ZELVANE
+  VERBATIM COMMAND_EXPAND_LISTS)
+
+add_wine_test(zelvane_app_test SOURCES zelvane_app_test.cpp TIMEOUT 300 RESOURCE_LOCK x_input
+  LIBS advapi32)
+add_dependencies(zelvane_app_test zelvane_recorder zelvane_test_front)
+
+add_test(NAME zelvane_artwork
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/artwork_test.py)
+add_test(NAME zelvane_resources
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/zelvane_resources_test.py
+          $<TARGET_FILE:ZELVANE>)
+# Leaves build/screenshots/cd-menu.png behind: the menu as the build shows it.
+add_test(NAME zelvane_cd_menu_screenshot
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cd_menu_screenshot_test.py
+          ${CMAKE_SOURCE_DIR}/tools/cd-menu/cd-menu ${CMAKE_BINARY_DIR})
+set_tests_properties(zelvane_artwork zelvane_resources PROPERTIES TIMEOUT 120)
+set_tests_properties(zelvane_cd_menu_screenshot PROPERTIES TIMEOUT 200 RESOURCE_LOCK x_input)
