@@ -1,6 +1,22 @@
-# The front-end application: its rules, the artwork and the resources read back from
-# the executable, and ZELVANE.EXE end to end under Wine with real X input.
+# The front-end application: its rules, the menu window in-process, the artwork and the
+# resources read back from the executable, and ZELVANE.EXE end to end under Wine with
+# real X input.
+
+# Puts the framework and picture library DLLs a test program links beside it.
+function(zelvane_test_dlls target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_RUNTIME_DLLS:${target}> ${TEST_BIN_DIR}
+    COMMAND_EXPAND_LISTS)
+endfunction()
+
 add_wine_test(zelvane_menu_rules_test SOURCES zelvane_menu_rules_test.cpp LIBS zelvane_menu)
+zelvane_test_dlls(zelvane_menu_rules_test)
+
+# The menu window in the test program itself, with the program's resources linked in.
+add_wine_test(zelvane_dlg_test
+  SOURCES zelvane_dlg_test.cpp ${CMAKE_SOURCE_DIR}/zelvane/res/zelvane.rc
+  LIBS zelvane_menu RESOURCE_LOCK x_input)
+zelvane_test_dlls(zelvane_dlg_test)
 
 # Stands in for the CD's programs and records how it was started.
 add_executable(zelvane_recorder WIN32 programs/zelvane_recorder.cpp)
