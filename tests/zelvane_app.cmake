@@ -18,10 +18,6 @@ add_wine_test(zelvane_dlg_test
   LIBS zelvane_menu RESOURCE_LOCK x_input)
 zelvane_test_dlls(zelvane_dlg_test)
 
-# Stands in for the CD's programs and records how it was started.
-add_executable(zelvane_recorder WIN32 programs/zelvane_recorder.cpp)
-set_target_properties(zelvane_recorder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
-
 # The front-end and its DLLs, which the end-to-end test copies into its CD trees.
 add_custom_target(zelvane_test_front ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TEST_BIN_DIR}/zelvane_front
@@ -32,7 +28,7 @@ add_custom_target(zelvane_test_front ALL
 
 add_wine_test(zelvane_app_test SOURCES zelvane_app_test.cpp TIMEOUT 300 RESOURCE_LOCK x_input
   LIBS advapi32)
-add_dependencies(zelvane_app_test zelvane_recorder zelvane_test_front)
+add_dependencies(zelvane_app_test zelvane-record zelvane_test_front)
 
 add_test(NAME zelvane_artwork
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/artwork_test.py)

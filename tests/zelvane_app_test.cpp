@@ -1,5 +1,5 @@
 // The front-end end to end: ZELVANE.EXE run as a process from a temporary CD tree
-// whose programs are recorders, driven by real mouse and keyboard input through the
+// whose programs are recorders (zelvane-record), driven by real mouse and keyboard input through the
 // X server, with its setting under a key of the test's own.
 #include "child_process.h"
 #include "message_box.h"
@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,10 +47,23 @@ const Panel kPanels[] = {
     {{507, 208}, "COMPUSRV\\WINDOWS\\WINCIM", "setup.exe", ""},
 };
 
-// A temporary CD: the front-end in FRONT, a recorder in place of every launched program.
+// One start of a recorder: its command line and current directory.
+struct Start {
+    std::string commandLine;
+    std::string directory;
+    bool operator==(const Start &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Start &start)
+{
+    return out << "[" << start.commandLine << "] in [" << start.directory << "]";
+}
+
+// A temporary CD: the front-end in FRONT, and in place of every launched program a
+// recorder that appends how it was started to one file of the tree.
 class CdTree {
 public:
-    CdTree()
+    CdTree() : record_(path("starts.txt")), recordFile_("ZELVANE_RECORD_FILE", record_)
     {
         CreateDirectoryA(path("FRONT").c_str(), nullptr);
         std::string front = program_dir() + "\\zelvane_front\\";
@@ -68,51 +82,47 @@ public:
         for (const char *folder : kLaunchFolders)
             make_folders(folder);
         for (const Panel &panel : kPanels)
-            CopyFileA((program_dir() + "\\zelvane_recorder.exe").c_str(),
+            CopyFileA((program_dir() + "\\zelvane-record.exe").c_str(),
                       path(std::string(panel.folder) + "\\" + panel.program).c_str(), FALSE);
     }
 
     std::string path(const std::string &relative) const { return root_.file(relative); }
-    std::string base() const { return root_.path(); }
     std::string exe() const { return path(std::string("FRONT\\") + kAppName + ".EXE"); }
 
-    // The lines the recorder at folder\program wrote, one per start.
-    std::vector<std::string> starts(const std::string &folder, const std::string &program) const
+    // Every start recorded so far, in order.
+    std::vector<Start> starts() const
     {
-        std::string record = path(folder + "\\" + program + ".txt");
-        std::vector<std::string> lines;
-        if (!file_exists(record))
-            return lines;
-        std::string text = read_file(record);
+        std::vector<Start> found;
+        if (!file_exists(record_))
+            return found;
+        std::string text = read_file(record_);
         size_t begin = 0;
-        for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
-            lines.push_back(text.substr(begin, end - begin));
-        return lines;
+        for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
+            std::string line = text.substr(begin, end - begin);
+            if (line.rfind("cmdline=", 0) == 0)
+                found.push_back({line.substr(8), ""});
+            else if (line.rfind("cwd=", 0) == 0 && !found.empty())
+                found.back().directory = line.substr(4);
+        }
+        return found;
     }
 
-    bool wait_for_start(const Panel &panel, DWORD timeout_ms = 10000) const
+    // Waits until count starts have been recorded.
+    bool wait_for_starts(size_t count, DWORD timeout_ms = 10000) const
     {
         for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
-            if (!starts(panel.folder, panel.program).empty())
+            if (starts().size() >= count)
                 return true;
             Sleep(50);
         }
         return false;
     }
 
-    // Every record written, as "folder\program" names.
-    std::vector<std::string> recorded() const
+    // What a click on panel must start.
+    Start expected(const Panel &panel) const
     {
-        std::vector<std::string> names;
-        for (const Panel &panel : kPanels) {
-            std::string name = std::string(panel.folder) + "\\" + panel.program;
-            bool seen = false;
-            for (const std::string &n : names)
-                seen = seen || n == name;
-            if (!seen && !starts(panel.folder, panel.program).empty())
-                names.push_back(name);
-        }
-        return names;
+        std::string directory = path(panel.folder);
+        return {directory + "\\" + panel.program + " " + panel.arguments, directory};
     }
 
 private:
@@ -124,6 +134,8 @@ private:
         }
     }
     TempDir root_;
+    std::string record_;
+    ScopedVariable recordFile_;
 };
 
 // The setting under the test's key.
@@ -366,15 +378,12 @@ TEST_F(ZelvaneApp, EveryWayOfClosingStoresTheCheckBox)
 TEST_F(ZelvaneApp, ClickOnEachPanelStartsItsProgramFromTheCd)
 {
     auto menu = open("");
+    std::vector<Start> expected;
     for (const Panel &panel : kPanels) {
         menu->click_picture(panel.centre);
-        ASSERT_TRUE(cd.wait_for_start(panel)) << panel.folder << "\\" << panel.program;
-        std::string directory = cd.path(panel.folder);
-        std::string expected =
-            directory + "\\" + panel.program + " " + panel.arguments + "\t" + directory;
-        // Three setup programs share a name, each in its own folder, so each record
-        // holds the one start of its own panel.
-        EXPECT_EQ(cd.starts(panel.folder, panel.program), std::vector<std::string>{expected});
+        expected.push_back(cd.expected(panel));
+        ASSERT_TRUE(cd.wait_for_starts(expected.size())) << panel.folder << "\\" << panel.program;
+        EXPECT_EQ(cd.starts(), expected);
     }
     // The window stays open and usable after the launches.
     EXPECT_TRUE(IsWindowVisible(menu->wait_for_window()));
@@ -392,9 +401,9 @@ TEST_F(ZelvaneApp, ClicksBesideThePanelsStartNothing)
     // A click on the tour panel follows; once it is recorded, the clicks before it have
     // been handled.
     menu->click_picture(kPanels[1].centre);
-    ASSERT_TRUE(cd.wait_for_start(kPanels[1]));
+    ASSERT_TRUE(cd.wait_for_starts(1));
     Sleep(500);
-    EXPECT_EQ(cd.recorded(), std::vector<std::string>{"TRIVE\\tour.exe"});
+    EXPECT_EQ(cd.starts(), std::vector<Start>{cd.expected(kPanels[1])});
 }
 
 TEST_F(ZelvaneApp, MissingProgramIsReportedAndTheMenuStaysOpen)
@@ -410,7 +419,8 @@ TEST_F(ZelvaneApp, MissingProgramIsReportedAndTheMenuStaysOpen)
     wait_until_gone(box->window);
 
     menu->click_picture(kPanels[1].centre);
-    EXPECT_TRUE(cd.wait_for_start(kPanels[1]));
+    ASSERT_TRUE(cd.wait_for_starts(1));
+    EXPECT_EQ(cd.starts(), std::vector<Start>{cd.expected(kPanels[1])});
 }
 
 TEST_F(ZelvaneApp, WindowLayoutAndKeyboard)

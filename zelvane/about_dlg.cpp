@@ -7,12 +7,12 @@ END_MESSAGE_MAP()
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
-void CAboutDlg::DoDataExchange(CDataExchange *pDX)
+void CAboutDlg::DoDataExchange(CDataExchange *pDX) noexcept
 {
     CDialog::DoDataExchange(pDX);
 }
 
-BOOL CAboutDlg::OnInitDialog()
+BOOL CAboutDlg::OnInitDialog() noexcept
 {
     CDialog::OnInitDialog();
     CenterWindow();

@@ -8,8 +8,8 @@ public:
     CAboutDlg();
 
 protected:
-    void DoDataExchange(CDataExchange *pDX) override;
-    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange *pDX) noexcept override;
+    BOOL OnInitDialog() noexcept override;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -11,7 +11,7 @@ END_MESSAGE_MAP()
 // Named after the executable, so the settings live under its file name.
 CZelvaneApp theApp;
 
-BOOL CZelvaneApp::InitInstance()
+BOOL CZelvaneApp::InitInstance() noexcept
 {
     zelvane::UseSettingsKey(*this);
     int show = zelvane::ReadShowWhenCDInserted(*this);

@@ -7,7 +7,7 @@
 class CZelvaneApp : public CWinApp {
 public:
     CZelvaneApp() = default;
-    BOOL InitInstance() override;
+    BOOL InitInstance() noexcept override;
 
     DECLARE_MESSAGE_MAP()
 };

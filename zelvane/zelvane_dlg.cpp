@@ -6,6 +6,8 @@
 #include "menu_rules.h"
 #include "res/resource.h"
 
+#include <new>
+
 namespace {
 
 // The strip below the picture that holds the check box and the Exit button.
@@ -44,13 +46,13 @@ CZelvaneDlg::~CZelvaneDlg()
     delete m_pPicture;
 }
 
-void CZelvaneDlg::DoDataExchange(CDataExchange *pDX)
+void CZelvaneDlg::DoDataExchange(CDataExchange *pDX) noexcept
 {
     CDialog::DoDataExchange(pDX);
     DDX_Check(pDX, IDC_SHOW_NEXT_TIME, m_bShowWhenCDInserted);
 }
 
-BOOL CZelvaneDlg::OnInitDialog()
+BOOL CZelvaneDlg::OnInitDialog() noexcept
 {
     CDialog::OnInitDialog();
 
@@ -58,7 +60,12 @@ BOOL CZelvaneDlg::OnInitDialog()
     GetClientRect(&rect);
     rect.bottom -= kButtonStripHeight;
 
-    m_pPicture = new CHotSpotWnd;
+    // Without memory for the control the window still opens, without its picture.
+    m_pPicture = new (std::nothrow) CHotSpotWnd;
+    if (m_pPicture == nullptr) {
+        CenterWindow();
+        return TRUE;
+    }
     m_pPicture->CreatePictureWnd(nullptr, kPictureStyle, rect, this, IDC_PICTURE);
     PictureChoice picture = ChoosePicture(CPelvexPictureWnd::GetDisplayColours());
     m_pPicture->LoadPicture(picture.nIDResource, picture.dwFlags);
@@ -69,7 +76,7 @@ BOOL CZelvaneDlg::OnInitDialog()
     return TRUE;
 }
 
-void CZelvaneDlg::OnCancel()
+void CZelvaneDlg::OnCancel() noexcept
 {
     // Exit, Esc and the close box all end here; the check box is read first.
     UpdateData(TRUE);

@@ -16,9 +16,9 @@ public:
     HICON m_hIcon = nullptr;
 
 protected:
-    void DoDataExchange(CDataExchange *pDX) override;
-    BOOL OnInitDialog() override;
-    void OnCancel() override;
+    void DoDataExchange(CDataExchange *pDX) noexcept override;
+    BOOL OnInitDialog() noexcept override;
+    void OnCancel() noexcept override;
 
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();

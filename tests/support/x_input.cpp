@@ -1,5 +1,7 @@
 #include "x_input.h"
 
+#include "child_process.h"
+
 #include <atomic>
 #include <vector>
 
@@ -24,10 +26,7 @@ bool xdotool(const std::string &arguments, DWORD timeout_ms)
     if (pi.hProcess)
         CloseHandle(pi.hProcess);
 
-    std::string windows_marker = "Z:" + marker;
-    for (auto &c : windows_marker)
-        if (c == '/')
-            c = '\\';
+    std::string windows_marker = wine_path(marker);
     for (DWORD waited = 0; waited < timeout_ms; waited += 20) {
         if (DeleteFileA(windows_marker.c_str()))
             return true;
