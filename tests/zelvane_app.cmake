@@ -41,3 +41,18 @@ add_test(NAME zelvane_cd_menu_screenshot
           ${CMAKE_SOURCE_DIR}/tools/cd-menu/cd-menu ${CMAKE_BINARY_DIR})
 set_tests_properties(zelvane_artwork zelvane_resources PROPERTIES TIMEOUT 120)
 set_tests_properties(zelvane_cd_menu_screenshot PROPERTIES TIMEOUT 200 RESOURCE_LOCK x_input)
+
+# A test build of the picture library whose display colour count the variable
+# PELVEX_TEST_COLOURS sets, for the menu's picture choice at 20 and 21 colours.
+set(PELVEX_TEST_DIR ${TEST_BIN_DIR}/pelvex_test_colours)
+add_library(pelvex_test_colours SHARED ${CMAKE_SOURCE_DIR}/pelvex/src/picture_wnd.cpp
+  ${CMAKE_SOURCE_DIR}/pelvex/pelvex.def)
+target_include_directories(pelvex_test_colours PRIVATE ${CMAKE_SOURCE_DIR}/pelvex/src
+  ${CMAKE_SOURCE_DIR}/pelvex/include)
+target_compile_definitions(pelvex_test_colours PRIVATE PELVEX_BUILD)
+target_compile_options(pelvex_test_colours PRIVATE
+  -include ${CMAKE_CURRENT_SOURCE_DIR}/programs/pelvex_display_colours.h)
+target_link_libraries(pelvex_test_colours PRIVATE mfc gdi32 user32)
+set_target_properties(pelvex_test_colours PROPERTIES PREFIX "" OUTPUT_NAME pelvex
+  RUNTIME_OUTPUT_DIRECTORY ${PELVEX_TEST_DIR} ARCHIVE_OUTPUT_DIRECTORY ${PELVEX_TEST_DIR})
+add_dependencies(zelvane_app_test pelvex_test_colours)

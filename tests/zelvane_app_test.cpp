@@ -86,6 +86,14 @@ public:
                       path(std::string(panel.folder) + "\\" + panel.program).c_str(), FALSE);
     }
 
+    // Puts the test build of the picture library, whose colour count the variable
+    // PELVEX_TEST_COLOURS sets, in place of the real one.
+    bool use_test_picture_library() const
+    {
+        return CopyFileA((program_dir() + "\\pelvex_test_colours\\pelvex.dll").c_str(),
+                         path("FRONT\\pelvex.dll").c_str(), FALSE) != 0;
+    }
+
     std::string path(const std::string &relative) const { return root_.file(relative); }
     std::string exe() const { return path(std::string("FRONT\\") + kAppName + ".EXE"); }
 
@@ -166,6 +174,39 @@ std::string text_of(HWND w)
     char buffer[512] = {};
     GetWindowTextA(w, buffer, sizeof buffer);
     return buffer;
+}
+
+// The colour of one pixel of a bitmap resource of module.
+class BitmapPixels {
+public:
+    BitmapPixels(HMODULE module, UINT id)
+        : bitmap_(static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0))),
+          dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap_))
+    {
+    }
+    ~BitmapPixels()
+    {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    BitmapPixels(const BitmapPixels &) = delete;
+    BitmapPixels &operator=(const BitmapPixels &) = delete;
+    bool loaded() const { return bitmap_ != nullptr; }
+    COLORREF at(POINT p) const { return GetPixel(dc_, p.x, p.y); }
+
+private:
+    HBITMAP bitmap_;
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+COLORREF screen_colour(POINT p)
+{
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
 }
 
 bool wait_until_gone(HWND window)
@@ -465,6 +506,43 @@ TEST_F(ZelvaneApp, WindowLayoutAndKeyboard)
     ASSERT_TRUE(press_key(window, "Tab"));
     Sleep(200);
     EXPECT_EQ(menu->focus(), menu->item(IDCANCEL));
+}
+
+TEST_F(ZelvaneApp, PictureFollowsTheDisplaysColourCount)
+{
+    // Points on the ground beside and below the panels, where the 256-colour picture
+    // has its gradients and the 16-colour one flat colours, and the panels' centres.
+    std::vector<POINT> points = {{5, 260}, {5, 300}, {5, 350}, {5, 390}, {575, 390}};
+    for (const Panel &panel : kPanels)
+        points.push_back(panel.centre);
+
+    HMODULE exe = LoadLibraryExA(cd.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    {
+        BitmapPixels picture256(exe, 129), picture16(exe, 130);
+        ASSERT_TRUE(picture256.loaded());
+        ASSERT_TRUE(picture16.loaded());
+        ASSERT_TRUE(cd.use_test_picture_library());
+        for (auto [colours, picture] : {std::pair{"20", &picture16}, std::pair{"21", &picture256}}) {
+            ScopedVariable count("PELVEX_TEST_COLOURS", colours);
+            auto menu = open("");
+            ASSERT_NE(menu->wait_for_window(), nullptr);
+            size_t matching = 0;
+            for (int tries = 0; tries < 60 && matching < points.size(); ++tries) {
+                Sleep(50);
+                matching = 0;
+                for (POINT p : points)
+                    matching += screen_colour(menu->screen_point(p)) == picture->at(p);
+            }
+            EXPECT_EQ(matching, points.size()) << colours << " colours";
+            menu->click_item(IDCANCEL);
+            EXPECT_TRUE(menu->wait_for_exit());
+        }
+        // The two pictures differ at the ground points, so the match tells them apart.
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_NE(picture256.at(points[i]), picture16.at(points[i])) << i;
+    }
+    FreeLibrary(exe);
 }
 
 TEST_F(ZelvaneApp, AboutBoxOnItsSystemCommandOnly)
