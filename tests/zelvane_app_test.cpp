@@ -414,6 +414,18 @@ TEST_F(ZelvaneApp, EveryWayOfClosingStoresTheCheckBox)
         EXPECT_TRUE(menu->wait_for_exit());
     }
     EXPECT_EQ(stored_setting(), 1u);
+
+    // Enter with the focus on the check box (no push button) is OK, which reads the
+    // box as well: cleared by the space bar, then stored.
+    {
+        auto menu = open("");
+        HWND window = menu->wait_for_window();
+        ASSERT_TRUE(press_key(window, "Tab"));
+        ASSERT_TRUE(press_key(window, "space"));
+        ASSERT_TRUE(press_key(window, "Return"));
+        EXPECT_TRUE(menu->wait_for_exit());
+    }
+    EXPECT_EQ(stored_setting(), 0u);
 }
 
 TEST_F(ZelvaneApp, ClickOnEachPanelStartsItsProgramFromTheCd)

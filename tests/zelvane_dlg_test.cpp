@@ -1,9 +1,10 @@
 // The menu window inside the test program (its resources linked in), for what another
-// process cannot see: the icon it hands out for dragging and its minimised painting.
-#include "about_dlg.h"
+// process cannot see: the icon it hands out for dragging, its minimised painting and
+// the cursor over the panels.
 #include "zelvane_dlg.h"
 
 #include "windows_util.h"
+#include "x_input.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +103,47 @@ TEST(MenuWindow, OnlyTheMinimisedWindowPaintsTheIcon)
     EXPECT_EQ(open, 0u);
     ASSERT_TRUE(iconic);
     EXPECT_EQ(minimised, 1u);
+}
+
+HCURSOR cursor_after_move_to(POINT screen)
+{
+    if (!xdotool("mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y)))
+        return nullptr;
+    Sleep(300);
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    GetCursorInfo(&info);
+    return info.hCursor;
+}
+
+TEST(MenuWindow, HandOverThePanelsArrowBesideThem)
+{
+    CZelvaneDlg dlg;
+    HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(143));
+    ASSERT_NE(hand, nullptr);
+    HCURSOR overPanel = nullptr, besidePanels = nullptr;
+    with_menu(dlg, [&](HWND window) {
+        HWND picture = GetDlgItem(window, 1000);
+        RECT client{};
+        GetClientRect(picture, &client);
+        // Picture pixels to screen points: the picture is centred in the control.
+        auto screen = [&](int x, int y) {
+            POINT p{x - (580 - client.right) / 2, y - (435 - client.bottom) / 2};
+            ClientToScreen(picture, &p);
+            return p;
+        };
+        overPanel = cursor_after_move_to(screen(180, 208));
+        besidePanels = cursor_after_move_to(screen(125, 208));
+    });
+    EXPECT_EQ(overPanel, hand);
+    EXPECT_EQ(besidePanels, LoadCursorA(nullptr, IDC_ARROW));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(info.xHotspot, 16u);
+    EXPECT_EQ(info.yHotspot, 6u);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
 }
 
 } // namespace
