@@ -14,7 +14,10 @@ namespace {
 constexpr int kButtonStripHeight = 32;
 // A visible child whose mouse points are mapped to picture pixels; no tab stop, so
 // the panels answer to the mouse alone.
-constexpr DWORD kPictureStyle = WS_CHILD | WS_VISIBLE | 0x8000;
+constexpr DWORD kPictureStyle = WS_CHILD | WS_VISIBLE | HSW_MAPPING;
+static_assert(kPictureStyle == 0x50008000);
+// The control shows the program's hand cursor.
+static_assert(CHotSpotWnd::kHandCursor == IDC_HOTSPOT_CURSOR);
 
 void Launch(int row)
 {
