@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: deps build test demo clean
+.PHONY: deps build test demo cd-menu clean
 
 deps:
 	@bash setup/install.sh
@@ -16,6 +16,11 @@ test: build
 
 demo: build
 	cmake/wine-session bash demo/run-demo.sh $(BUILD)
+
+# Opens the CD menu on the sample CD (build/cd): in a window on your display, or,
+# without one, as a screenshot whose path is printed.
+cd-menu: build
+	tools/cd-menu/cd-menu $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -11,7 +11,7 @@ packages=(
   wine wine32:i386
   xvfb xdotool x11-apps imagemagick
   googletest
-  /usr/bin/python3 python3-pil python3-pefile
+  /usr/bin/python3 python3-pil python3-pefile fonts-dejavu-core
 )
 
 sudo=""

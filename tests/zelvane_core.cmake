@@ -26,14 +26,15 @@ add_executable(zelvane-record programs/zelvane-record.cpp)
 set_target_properties(zelvane-launcher zelvane-record PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
 
+# Tests that show windows or move the pointer share the display's lock.
 add_wine_test(mfc_test SOURCES mfc_test.cpp ${FRAMEWORK_TEST_RES}/framework_test_res.o
-    LIBS mfc)
+    LIBS mfc RESOURCE_LOCK x_input)
 copy_framework_dlls(mfc_test)
 
 add_wine_test(zelvane_core_test
     SOURCES hotspot_wnd_test.cpp launch_test.cpp picture_logic_test.cpp
             ${FRAMEWORK_TEST_RES}/framework_test_res.o
-    LIBS zelvane_core)
+    LIBS zelvane_core RESOURCE_LOCK x_input)
 # The picture library's arithmetic is tested as plain functions.
 target_include_directories(zelvane_core_test PRIVATE ${CMAKE_SOURCE_DIR}/pelvex/src)
 copy_framework_dlls(zelvane_core_test)

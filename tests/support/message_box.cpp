@@ -20,13 +20,15 @@ std::string class_name(HWND w)
     return buffer;
 }
 
-std::optional<MessageBoxSeen> find_message_box(DWORD pid)
+std::optional<MessageBoxSeen> find_message_box(DWORD pid, const std::string &caption)
 {
     std::optional<MessageBoxSeen> seen;
     for_each_window([&](HWND w) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
         if (owner != pid || class_name(w) != "#32770" || !IsWindowVisible(w))
+            return true;
+        if (!caption.empty() && window_text(w) != caption)
             return true;
         MessageBoxSeen box;
         box.window = w;
@@ -47,11 +49,12 @@ std::optional<MessageBoxSeen> find_message_box(DWORD pid)
 
 } // namespace
 
-std::optional<MessageBoxSeen> wait_for_message_box(DWORD pid, DWORD timeout_ms)
+std::optional<MessageBoxSeen> wait_for_message_box(DWORD pid, DWORD timeout_ms,
+                                                   const std::string &caption)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        if (auto box = find_message_box(pid))
+        if (auto box = find_message_box(pid, caption))
             return box;
         if (GetTickCount() - start >= timeout_ms)
             return std::nullopt;

@@ -15,8 +15,10 @@ struct MessageBoxSeen {
     std::string text;   // the texts of its static children, joined by line feeds
 };
 
-// Waits up to timeout_ms for a dialog of class #32770 owned by process pid.
-std::optional<MessageBoxSeen> wait_for_message_box(DWORD pid, DWORD timeout_ms);
+// Waits up to timeout_ms for a dialog of class #32770 owned by process pid; with a
+// caption, only for one of that caption (for programs whose own window is a dialog).
+std::optional<MessageBoxSeen> wait_for_message_box(DWORD pid, DWORD timeout_ms,
+                                                   const std::string &caption = "");
 
 // Presses the box's first push button (OK on a single-button box).
 void press_ok(const MessageBoxSeen &box);

@@ -1,0 +1,81 @@
+#!/usr/bin/python3
+"""The cd-menu script opens the menu on the sample CD and saves a screenshot; the
+screenshot shows the 256-colour menu picture at 1:1, panels and title included.
+
+    cd_menu_screenshot_test.py CD_MENU_SCRIPT BUILD_DIR
+"""
+
+import os
+import subprocess
+import sys
+import unittest
+
+from PIL import Image
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, 'support'))
+import dib_reader  # noqa: E402
+
+PICTURE = os.path.join(os.path.dirname(HERE), 'zelvane', 'res', 'menu256.bmp')
+SCRIPT = BUILD = None
+PANEL_CENTRES = [(71, 208), (180, 208), (289, 208), (397, 208), (507, 208)]
+
+
+def find_row(shot, row_bytes):
+    """(x, y) where the bytes of one picture row appear in the screenshot, or None."""
+    width = shot.width
+    data = shot.tobytes()
+    for y in range(shot.height):
+        line = data[y * width * 3:(y + 1) * width * 3]
+        at = line.find(row_bytes)
+        while at >= 0 and at % 3:
+            at = line.find(row_bytes, at + 1)
+        if at >= 0:
+            return at // 3, y
+    return None
+
+
+class CdMenuScreenshot(unittest.TestCase):
+    def test_screenshot_shows_the_menu_picture(self):
+        shot_path = os.path.join(BUILD, 'screenshots', 'cd-menu.png')
+        # The display is shared with other tests, whose windows may lie over the menu
+        # for a moment: a shot that does not show the picture is taken again, twice.
+        for attempt in range(3):
+            if os.path.exists(shot_path):
+                os.remove(shot_path)
+            run = subprocess.run([SCRIPT, '--screenshot', shot_path, BUILD],
+                                 capture_output=True, text=True, timeout=150)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertEqual(run.stdout.strip().splitlines()[-1], shot_path)
+            try:
+                self.check_picture_on_screen(Image.open(shot_path).convert('RGB'))
+                return
+            except AssertionError:
+                if attempt == 2:
+                    raise
+
+    def check_picture_on_screen(self, shot):
+        with open(PICTURE, 'rb') as f:
+            _, palette, rows = dib_reader.read_bmp_file(f.read())
+        picture = dib_reader.rgb_rows(palette, rows)
+        row_bytes = [bytes(c for pixel in row for c in pixel) for row in picture]
+
+        # A row through the panels' labels that no other row of the picture repeats.
+        key = next(y for y in range(208, 251) if row_bytes.count(row_bytes[y]) == 1)
+        found = find_row(shot, row_bytes[key])
+        self.assertIsNotNone(found, 'the panel row of the picture is not on the screen')
+        left, top = found[0], found[1] - key
+        # The picture control is shorter than the picture, which it shows centred: the
+        # part from the title to the footer is on the screen, row for row.
+        data = shot.tobytes()
+        for y in range(40, 396):
+            sy = top + y
+            line = data[(sy * shot.width + left) * 3:(sy * shot.width + left + 580) * 3]
+            self.assertEqual(line, row_bytes[y], 'picture row %d differs on the screen' % y)
+        for x, y in PANEL_CENTRES:
+            self.assertEqual(shot.getpixel((left + x, top + y)), picture[y][x])
+
+
+if __name__ == '__main__':
+    SCRIPT, BUILD = sys.argv.pop(1), sys.argv.pop(1)
+    unittest.main()

@@ -1,0 +1,53 @@
+#include "x_input.h"
+
+#include "child_process.h"
+
+#include <atomic>
+#include <vector>
+
+namespace test_support {
+
+bool xdotool(const std::string &arguments, DWORD timeout_ms)
+{
+    static std::atomic<unsigned> serial{0};
+    std::string marker = "/tmp/xdotool-done-" + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(serial++);
+    std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; touch " + marker + "\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+
+    std::string windows_marker = wine_path(marker);
+    for (DWORD waited = 0; waited < timeout_ms; waited += 20) {
+        if (DeleteFileA(windows_marker.c_str()))
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+bool click_at(POINT screen)
+{
+    // No --sync: xdotool would wait for ever when the pointer is there already. The
+    // server queues the move before the press, so the press lands at the point.
+    return xdotool("mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y) +
+                   " click 1");
+}
+
+bool press_key(HWND window, const std::string &key)
+{
+    // Wine gives the X input focus to the active window.
+    SetForegroundWindow(window);
+    return xdotool("key " + key);
+}
+
+} // namespace test_support

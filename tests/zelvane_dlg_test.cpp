@@ -1,0 +1,149 @@
+// The menu window inside the test program (its resources linked in), for what another
+// process cannot see: the icon it hands out for dragging, its minimised painting and
+// the cursor over the panels.
+#include "zelvane_dlg.h"
+
+#include "windows_util.h"
+#include "x_input.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace test_support;
+
+namespace {
+
+std::vector<UINT> g_sent;   // messages sent to the menu window, recorded by the hook
+
+LRESULT CALLBACK record_sent(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto *message = reinterpret_cast<CWPSTRUCT *>(lParam);
+    if (code == HC_ACTION && message->message == WM_ICONERASEBKGND)
+        g_sent.push_back(message->message);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HWND wait_for_menu()
+{
+    for (int tries = 0; tries < 400; ++tries) {
+        HWND found = nullptr;
+        for_each_window([&](HWND w) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            char caption[64] = {};
+            GetWindowTextA(w, caption, sizeof caption);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(w) &&
+                std::string(caption) == "Velmora Product Preview CD") {
+                found = w;
+                return false;
+            }
+            return true;
+        });
+        if (found)
+            return found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// Runs the menu window modally on this thread while drive(window) acts on it from
+// another, then closes it.
+template <class Drive>
+void with_menu(CZelvaneDlg &dlg, Drive drive)
+{
+    std::thread driver([&] {
+        HWND window = wait_for_menu();
+        if (window != nullptr) {
+            drive(window);
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    dlg.DoModal();
+    driver.join();
+}
+
+TEST(MenuWindow, DragIconIsTheProgramIcon)
+{
+    CZelvaneDlg dlg;
+    ASSERT_NE(dlg.m_hIcon, nullptr);
+    HICON dragged = nullptr;
+    with_menu(dlg, [&](HWND window) {
+        dragged = reinterpret_cast<HICON>(SendMessageA(window, WM_QUERYDRAGICON, 0, 0));
+    });
+    EXPECT_EQ(dragged, dlg.m_hIcon);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(dragged, &info));
+    BITMAP colour{};
+    GetObjectA(info.hbmColor, sizeof colour, &colour);
+    EXPECT_EQ(colour.bmWidth, 32);
+    EXPECT_EQ(colour.bmHeight, 32);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
+TEST(MenuWindow, OnlyTheMinimisedWindowPaintsTheIcon)
+{
+    CZelvaneDlg dlg;
+    g_sent.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, record_sent, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    size_t open = 0, minimised = 0;
+    bool iconic = false;
+    with_menu(dlg, [&](HWND window) {
+        SendMessageA(window, WM_PAINT, 0, 0);
+        open = g_sent.size();
+        SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        iconic = IsIconic(window);
+        SendMessageA(window, WM_PAINT, 0, 0);
+        minimised = g_sent.size() - open;
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(open, 0u);
+    ASSERT_TRUE(iconic);
+    EXPECT_EQ(minimised, 1u);
+}
+
+HCURSOR cursor_after_move_to(POINT screen)
+{
+    if (!xdotool("mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y)))
+        return nullptr;
+    Sleep(300);
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    GetCursorInfo(&info);
+    return info.hCursor;
+}
+
+TEST(MenuWindow, HandOverThePanelsArrowBesideThem)
+{
+    CZelvaneDlg dlg;
+    HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(143));
+    ASSERT_NE(hand, nullptr);
+    HCURSOR overPanel = nullptr, besidePanels = nullptr;
+    with_menu(dlg, [&](HWND window) {
+        HWND picture = GetDlgItem(window, 1000);
+        RECT client{};
+        GetClientRect(picture, &client);
+        // Picture pixels to screen points: the picture is centred in the control.
+        auto screen = [&](int x, int y) {
+            POINT p{x - (580 - client.right) / 2, y - (435 - client.bottom) / 2};
+            ClientToScreen(picture, &p);
+            return p;
+        };
+        overPanel = cursor_after_move_to(screen(180, 208));
+        besidePanels = cursor_after_move_to(screen(125, 208));
+    });
+    EXPECT_EQ(overPanel, hand);
+    EXPECT_EQ(besidePanels, LoadCursorA(nullptr, IDC_ARROW));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(info.xHotspot, 16u);
+    EXPECT_EQ(info.yHotspot, 6u);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+}
+
+} // namespace

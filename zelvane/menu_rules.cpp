@@ -1,0 +1,28 @@
+#include "menu_rules.h"
+
+#include "res/resource.h"
+
+#include <cstring>
+
+bool EndsWithoutWindow(const char *arguments, int show)
+{
+    return arguments != nullptr && _stricmp(arguments, "/cd") == 0 && show == 0;
+}
+
+PictureChoice ChoosePicture(int nColours)
+{
+    // Up to 20 colours (a 16-colour display and its static colours) gets the picture
+    // drawn in the 16 standard colours.
+    if (nColours > 20)
+        return {IDB_PICTURE256, 0x1001};
+    return {IDB_PICTURE16, 0x0001};
+}
+
+const LaunchEntry kLaunchTable[kLaunchCount] = {
+    {{20, 165, 122, 251}, ID_INFORMATION, "wordview.exe", "TRIVE", "trive.doc"},
+    {{130, 165, 230, 251}, ID_TOUR, "tour.exe", "TRIVE", ""},
+    {{239, 165, 340, 251}, ID_SETUP, "setup.exe", "TRIVE", ""},
+    {{349, 165, 445, 251}, ID_SDK_SETUP, "setup.exe", "WIN32SDK\\MSTOOLS\\BIN\\I386",
+     "/f /i ..\\..\\win32.inf /s \\win32sdk\\"},
+    {{461, 165, 553, 251}, ID_WINCIM_SETUP, "setup.exe", "COMPUSRV\\WINDOWS\\WINCIM", ""},
+};
