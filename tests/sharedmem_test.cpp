@@ -167,6 +167,24 @@ TEST(SharedMemory, PipeThatEndsInsideABlockGivesNoBlock)
     CloseHandle(readEnd);
 }
 
+TEST(SharedMemory, HeaderWhoseSizeNoMemoryHoldsGivesNoBlock)
+{
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
+    BlockHeader header{0xFFFFFFF0u, writeEnd};
+    DWORD written = 0;
+    WriteFile(writeEnd, &header, sizeof header, &written, nullptr);
+    WriteFile(writeEnd, "some data", 9, &written, nullptr);
+    CloseHandle(writeEnd);
+    Block got;
+    EXPECT_EQ(READSHAREDMEM(readEnd, &got.writeHandle, &got.data), 1);
+    EXPECT_EQ(got.data, nullptr);
+    // Its data was read away, up to the end of this pipe.
+    EXPECT_EQ(bytes_waiting(readEnd), 0u);
+    CloseHandle(readEnd);
+}
+
 TEST(SharedMemory, BlockArrivingInPiecesIsReadWholeAndTheNextOneAfterIt)
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};

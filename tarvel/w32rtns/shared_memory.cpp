@@ -4,10 +4,8 @@
 #include <limits>
 
 #include "entries.h"
-#include "w32rtns.h"
 #include "program.h"
-
-namespace w32rtns {
+#include "w32rtns.h"
 
 namespace {
 
@@ -18,9 +16,8 @@ BlockHeader *header_of(void *data)
 
 void *data_of(void *block) { return static_cast<uint8_t *>(block) + sizeof(BlockHeader); }
 
-
-} // namespace
-
+// Reads exactly size bytes from a blocking pipe, whatever pieces it delivers; false
+// when the pipe ends or fails first.
 bool read_whole(HANDLE pipe, void *buffer, uint32_t size, DWORD &readCount)
 {
     auto *at = static_cast<uint8_t *>(buffer);
@@ -34,6 +31,20 @@ bool read_whole(HANDLE pipe, void *buffer, uint32_t size, DWORD &readCount)
     return true;
 }
 
+// Takes size bytes out of the pipe and drops them.
+void discard(HANDLE pipe, uint32_t size, DWORD &readCount)
+{
+    uint8_t buffer[4096];
+    while (size > 0) {
+        uint32_t piece = size < sizeof buffer ? size : static_cast<uint32_t>(sizeof buffer);
+        if (!read_whole(pipe, buffer, piece, readCount))
+            return;
+        size -= piece;
+    }
+}
+
+// The receiving step shared by READSHAREDMEM and REGAINSHAREDMEM: the next block of the
+// pipe into a new block whose data address goes to *address. Status 0 received, 1 not.
 int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *writeHandle,
                         void **address)
 {
@@ -48,8 +59,13 @@ int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *wri
     }
     *writeHandle = header.writeHandle;
     void *block = GlobalAlloc(GMEM_SHARE | GMEM_FIXED, header.totalLength);
-    if (block == nullptr)
+    if (block == nullptr) {
+        // Without memory the block is lost, but its data leaves the pipe all the same,
+        // so that the next block is read from its own header.
+        discard(readHandle, header.totalLength - sizeof header, state.readCount);
+        *address = nullptr;
         return 1;
+    }
     *static_cast<BlockHeader *>(block) = header;
     // Every data byte of the block is taken from the pipe, so the next block's header
     // is read from its own start; a pipe that ends inside the data gives no block.
@@ -63,7 +79,7 @@ int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *wri
     return 0;
 }
 
-} // namespace w32rtns
+} // namespace
 
 extern "C" {
 
@@ -92,7 +108,7 @@ int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, 
     }
     *static_cast<BlockHeader *>(block) = {size + static_cast<uint32_t>(sizeof(BlockHeader)),
                                           *writeHandle};
-    *address = w32rtns::data_of(block);
+    *address = data_of(block);
     return set_status(0);
 }
 
@@ -102,7 +118,7 @@ int32_t WRITESHAREDMEM(HANDLE writeHandle, void *address)
     frame::first_call(g_w32rtns, returnCode);
     if (address == nullptr)
         return set_status(1);
-    BlockHeader *header = w32rtns::header_of(address);
+    BlockHeader *header = header_of(address);
     // One write puts the whole block into the pipe; it returns once every byte is in
     // it, so a block larger than the pipe's buffer waits for the receiver.
     WriteFile(writeHandle, header, header->totalLength, &g_w32rtns.sharedMemory.readCount, nullptr);
@@ -114,7 +130,7 @@ int32_t READSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
     return set_status(
-        w32rtns::read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
+        read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
 }
 
 int32_t REGAINSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
@@ -122,7 +138,7 @@ int32_t REGAINSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
     return set_status(
-        w32rtns::read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
+        read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
 }
 
 int32_t FINISHSHAREDMEM(HANDLE readHandle, HANDLE writeHandle, void *address)
@@ -135,7 +151,7 @@ int32_t FINISHSHAREDMEM(HANDLE readHandle, HANDLE writeHandle, void *address)
     if (address == nullptr)
         return set_status(0);
     return set_status(
-        static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(w32rtns::header_of(address)))));
+        static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(header_of(address)))));
 }
 
 // The four routines below only report success: the pipe and the block are the business

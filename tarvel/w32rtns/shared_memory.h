@@ -27,16 +27,3 @@ struct SharedMemoryState {
     SECURITY_ATTRIBUTES pipeAttributes{};   // length 12, no descriptor, inheritable
     DWORD readCount = 0;                    // bytes moved by the last read or write
 };
-
-namespace w32rtns {
-
-// Reads exactly size bytes from a blocking pipe, whatever pieces it delivers; false
-// when the pipe ends or fails first.
-bool read_whole(HANDLE pipe, void *buffer, uint32_t size, DWORD &readCount);
-
-// The receiving step shared by READSHAREDMEM and REGAINSHAREDMEM: the next block of the
-// pipe into a new block whose data address goes to *address. Status 0 received, 1 not.
-int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *writeHandle,
-                        void **address);
-
-} // namespace w32rtns
