@@ -6,7 +6,12 @@ dist="$build/dist"
 echo "== TARVEL.EXE started by hand (no action file): it shows its message box; pressing OK ends it"
 wine "$dist/TARVEL.EXE" &
 pid=$!
-sleep 3
+# Wait for the box (up to 30 s), give it a moment to take the focus, then press Return.
+for _ in $(seq 1 60); do
+  xdotool search --name '^Orlisk$' >/dev/null 2>&1 && break
+  sleep 0.5
+done
+sleep 1
 xdotool search --name '^Orlisk$' key --clearmodifiers Return >/dev/null 2>&1 || true
 wait $pid
 echo "exit code: $?"

@@ -19,7 +19,6 @@ sudo=""
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
-  updated=no
 fi
 
 for p in "${packages[@]}"; do

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "qurdex.h"
+#include "child_process.h"
 #include "test_support.h"
 
 using test_support::TempDir;
@@ -86,4 +87,51 @@ TEST(CallByName, RegisteredEntryFirstThenNothing)
     EXPECT_EQ(fn(&v), 7);
     EXPECT_EQ(called, 42);
     EXPECT_EQ(qx_lookup("NO_SUCH_ENTRY_ANYWHERE"), nullptr);
+}
+
+TEST(CallByName, DllNamedAfterTheEntryWhenNothingIsRegistered)
+{
+    struct Host {
+        static int32_t twice(int32_t *v) { return *v * 2; }
+    };
+    qx_register_entry("QXPROBEHOST", reinterpret_cast<void *>(&Host::twice));
+    auto probe = reinterpret_cast<int32_t (*)(int32_t *)>(qx_lookup("QXPROBE"));
+    ASSERT_NE(probe, nullptr);
+    int32_t v = 20;
+    EXPECT_EQ(probe(&v), 41);
+
+    // A registered entry comes before the DLL of the same name.
+    qx_register_entry("QXPROBE", reinterpret_cast<void *>(&Host::twice));
+    EXPECT_EQ(qx_lookup("QXPROBE"), reinterpret_cast<void *>(&Host::twice));
+}
+
+TEST(CallByName, NameFoundNowhereEndsTheRunWithError173OnStandardError)
+{
+    const std::string program = test_support::program_dir() + "\\qurdex_call_missing.exe";
+    test_support::ChildRun run = test_support::run_child(program + " QXNOWHERE", "", 20000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 173u);
+    EXPECT_NE(run.output.find("run-time error 173: called program not found: QXNOWHERE"),
+              std::string::npos)
+        << run.output;
+}
+
+TEST(Environment, VariableIntoASpacePaddedFieldCutToItsWidth)
+{
+    char field[8];
+    std::memset(field, ' ', sizeof field);
+    SetEnvironmentVariableA("QXTESTVAR", nullptr);
+    qx_get_env("QXTESTVAR", field, sizeof field);
+    EXPECT_EQ(std::string(field, 8), "        ");
+
+    // Set after the process started: the run-time sees the environment as it is now.
+    SetEnvironmentVariableA("QXTESTVAR", "abc");
+    qx_get_env("QXTESTVAR", field, sizeof field);
+    EXPECT_EQ(std::string(field, 8), "abc     ");
+
+    char narrow[5] = {' ', ' ', ' ', ' ', '#'};
+    SetEnvironmentVariableA("QXTESTVAR", "C:\\TOOLS\\BIN");
+    qx_get_env("QXTESTVAR", narrow, 4);
+    EXPECT_EQ(std::string(narrow, 5), "C:\\T#");
+    SetEnvironmentVariableA("QXTESTVAR", nullptr);
 }

@@ -1,13 +1,76 @@
-// The controller program TARVEL.
+// The controller program TARVEL: its three entries, the start-by-hand message box and
+// the loop over the actions of a table.
+#include <windows.h>
+
+#include "action_file.h"
 #include "controller.h"
 #include "entries.h"
 #include "program.h"
+#include "run_action.h"
+#include "text_field.h"
 
 Controller g_controller;
 
-extern "C" int32_t TARVEL(int32_t *)
+namespace {
+
+// Runs entries 1 to actionCount of table; reaching an entry past the table's 500 is the
+// run-time's error 153.
+void run_actions(ActionTable &table, int32_t *runMode, int32_t &returnCode)
+{
+    ControllerRun &run = g_controller.run;
+    returnCode = CBL_GET_OS_INFO(run.osInfo);
+    for (run.actionIndex = 1; run.actionIndex <= run.actionCount; ++run.actionIndex) {
+        if (run.actionIndex > kMaxActions)
+            qx_runtime_error(QX_ERROR_SUBSCRIPT, "TARVEL action entry 501");
+        run_action(g_controller, table, runMode, returnCode);
+    }
+    // Waiting for and freeing a pending notice (WAITSHAREDMEM, FREESHAREDMEM with
+    // noticeReadHandle) comes with the runner that sends notices; until then it stays 0.
+}
+
+// From the check of the file name on: the start-by-hand box when there is none, else
+// the load and the run of the file's table. Ends as an entry nothing called.
+int32_t run_action_file(void *entry, int32_t *runMode, int32_t returnCode)
+{
+    ControllerRun &run = g_controller.run;
+    if (frame::field_is_blank(run.fileName, sizeof run.fileName)) {
+        returnCode = MessageBoxA(nullptr, run.messageText, run.messageCaption, 0);
+        return frame::finish(entry, returnCode);
+    }
+    if (load_action_file(run, returnCode))
+        run_actions(*run.loadedBlock, runMode, returnCode);
+    return frame::finish(entry, returnCode);
+}
+
+} // namespace
+
+extern "C" int32_t TARVEL(int32_t *runMode)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    return frame::finish(reinterpret_cast<void *>(&TARVEL), returnCode);
+    qx_command_line(g_controller.run.fileName, sizeof g_controller.run.fileName);
+    return run_action_file(reinterpret_cast<void *>(&TARVEL), runMode, returnCode);
+}
+
+extern "C" int32_t tarvelthread(uint32_t number)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_controller, returnCode);
+    ControllerRun &run = g_controller.run;
+    qx_number_to_text(number, run.threadDigits, sizeof run.threadDigits);
+    frame::copy_padded(run.fileName, sizeof run.fileName,
+                       std::string_view(run.threadDigits, sizeof run.threadDigits));
+    return run_action_file(reinterpret_cast<void *>(&tarvelthread), nullptr, returnCode);
+}
+
+extern "C" int32_t TR010Action(ActionTable *table, int32_t *runMode)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_controller, returnCode);
+    g_controller.run.actionCount = 1;
+    if (table == nullptr)
+        returnCode = kNoActionTable;
+    else
+        run_actions(*table, runMode, returnCode);
+    return frame::finish(reinterpret_cast<void *>(&TR010Action), returnCode);
 }

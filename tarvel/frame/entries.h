@@ -3,10 +3,14 @@
 
 #include <cstdint>
 
+struct ActionTable;
+
 extern "C" {
 
 // TARVEL
 int32_t TARVEL(int32_t *runMode);
+int32_t TR010Action(ActionTable *table, int32_t *runMode);
+int32_t tarvelthread(uint32_t number);
 
 // QUERYEXE
 

@@ -15,6 +15,8 @@ unsigned char g_runtime_block[256];
 const qx_entry_row g_entry_table[] = {
     // TARVEL
     CODE_ROW(TARVEL),
+    CODE_ROW(TR010Action),
+    CODE_ROW(tarvelthread),
 
     // run-time
     {QX_ROW_DATA, g_runtime_block, nullptr},

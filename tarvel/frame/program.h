@@ -2,6 +2,7 @@
 // each entry, and the return rule for entries that nothing called.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "qurdex.h"
@@ -18,12 +19,14 @@ template <class Storage>
 void first_call(Storage &program, int32_t &returnCode)
 {
     register_entries();
-    if (program.initialised == 0xFF)
+    // Threads test the flag without the lock, so it is read and written atomically.
+    std::atomic_ref<uint8_t> flag(program.initialised);
+    if (flag.load(std::memory_order_acquire) == 0xFF)
         return;
     CBL_THREAD_PROG_LOCK(&program);
-    if (program.initialised != 0xFF) {
+    if (flag.load(std::memory_order_relaxed) != 0xFF) {
         returnCode = 0;
-        program.initialised = 0xFF;
+        flag.store(0xFF, std::memory_order_release);
     }
     CBL_THREAD_PROG_UNLOCK(&program);
 }

@@ -13,6 +13,15 @@ std::string program_dir()
     return p.substr(0, p.find_last_of('\\'));
 }
 
+std::string wine_path(const std::string &unix_path)
+{
+    std::string path = "Z:" + unix_path;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory)
 {
     STARTUPINFOA si{};

@@ -16,6 +16,9 @@ struct ChildRun {
 // The directory that holds the running test program, without a final backslash.
 std::string program_dir();
 
+// A path of the build machine as Wine's Z: drive shows it, for paths the build passes in.
+std::string wine_path(const std::string &unix_path);
+
 // Runs command_line in directory (empty: the current one) with its standard output and
 // error collected, waits up to timeout_ms, and ends it when it takes longer.
 ChildRun run_child(const std::string &command_line, const std::string &directory = "",

@@ -44,13 +44,10 @@ void set_be(uint8_t *p, int width, uint64_t v)
 
 HANDLE as_handle(uint32_t h) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(h)); }
 
-// File status numbers returned by the file routines.
-enum : int32_t { FILE_NOT_FOUND = 35, FILE_ERROR = 30, BAD_PARAMETER = 9 };
-
 int32_t status_from_last_error()
 {
     DWORD e = GetLastError();
-    return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? FILE_NOT_FOUND : FILE_ERROR;
+    return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? QX_FILE_NOT_FOUND : QX_FILE_ERROR;
 }
 
 } // namespace
@@ -73,7 +70,7 @@ int32_t CBL_GET_OS_INFO(uint8_t *block)
 {
     uint32_t size = static_cast<uint32_t>(get_be(block, 2));
     if (size < 3)
-        return BAD_PARAMETER;
+        return QX_FILE_BAD_PARAMETER;
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
@@ -93,7 +90,7 @@ int32_t CBL_OPEN_FILE(const char *name, const uint8_t *access, const uint8_t *, 
     if (*access & 2)
         mode |= GENERIC_WRITE;
     if (mode == 0)
-        return BAD_PARAMETER;
+        return QX_FILE_BAD_PARAMETER;
     HANDLE h = CreateFileA(field_name(name).c_str(), mode, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -109,22 +106,22 @@ int32_t CBL_READ_FILE(const uint32_t *handle, uint8_t *offset, const uint8_t *co
     if (*flags == 128) {
         LARGE_INTEGER size{};
         if (!GetFileSizeEx(h, &size))
-            return FILE_ERROR;
+            return QX_FILE_ERROR;
         set_be(offset, 8, static_cast<uint64_t>(size.QuadPart));
         return 0;
     }
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(get_be(offset, 8));
     if (!SetFilePointerEx(h, at, nullptr, FILE_BEGIN))
-        return FILE_ERROR;
+        return QX_FILE_ERROR;
     uint32_t wanted = static_cast<uint32_t>(get_be(count, 4));
     auto *to = static_cast<uint8_t *>(buffer);
     while (wanted > 0) {
         DWORD got = 0;
         if (!ReadFile(h, to, wanted, &got, nullptr))
-            return FILE_ERROR;
+            return QX_FILE_ERROR;
         if (got == 0)
-            return 10; // end of file before count bytes
+            return QX_FILE_END;
         to += got;
         wanted -= got;
     }
@@ -133,7 +130,7 @@ int32_t CBL_READ_FILE(const uint32_t *handle, uint8_t *offset, const uint8_t *co
 
 int32_t CBL_CLOSE_FILE(const uint32_t *handle)
 {
-    return CloseHandle(as_handle(*handle)) ? 0 : FILE_ERROR;
+    return CloseHandle(as_handle(*handle)) ? 0 : QX_FILE_ERROR;
 }
 
 int32_t CBL_DELETE_FILE(const char *name)
@@ -145,7 +142,7 @@ int32_t CBL_ALLOC_MEM(void **address, uint32_t size, uint32_t)
 {
     void *block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size == 0 ? 1 : size);
     if (block == nullptr)
-        return 14; // out of memory
+        return QX_FILE_NO_MEMORY;
     *address = block;
     return 0;
 }

@@ -141,13 +141,17 @@ void qx_command_line(char *field, size_t width)
     std::memset(field + n, ' ', width - n);
 }
 
+// Reads the process's environment as it is now, not the C run-time's copy taken at start.
 void qx_get_env(const char *name, char *field, size_t width)
 {
-    const char *value = std::getenv(name);
-    if (value == nullptr)
+    DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+    if (needed == 0)
         return;
-    size_t n = std::strlen(value);
-    std::memcpy(field, value, n < width ? n : width);
+    std::string value(needed, '\0');
+    DWORD n = GetEnvironmentVariableA(name, value.data(), needed);
+    if (n >= needed)
+        return;
+    std::memcpy(field, value.data(), n < width ? n : width);
 }
 
 void qx_number_to_text(uint32_t value, char *field, int digits)

@@ -98,6 +98,14 @@ QURDEX_API int32_t CBL_GET_OS_INFO(uint8_t *block);
 /* File names are fields that end at their first space or NUL, and never longer
    than QX_NAME_MAX bytes. */
 enum { QX_NAME_MAX = 260 };
+/* Non-zero results of the file routines. */
+enum {
+    QX_FILE_BAD_PARAMETER = 9,
+    QX_FILE_END = 10,          /* end of file before count bytes */
+    QX_FILE_NO_MEMORY = 14,
+    QX_FILE_ERROR = 30,
+    QX_FILE_NOT_FOUND = 35
+};
 /* access 1 read, 2 write, 3 both; deny 0 none; device 0. The handle is 4 bytes. */
 QURDEX_API int32_t CBL_OPEN_FILE(const char *name, const uint8_t *access, const uint8_t *deny,
                                  const uint8_t *device, uint32_t *handle);

@@ -1,0 +1,41 @@
+// Fixed-width text fields: space-padded, a text in one ends at its first space or NUL.
+// Every scan stops at the field's width.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace frame {
+
+// Length of the text in a field: up to its first space or NUL, at most width.
+inline size_t field_length(const char *field, size_t width)
+{
+    size_t n = 0;
+    while (n < width && field[n] != ' ' && field[n] != '\0')
+        ++n;
+    return n;
+}
+
+// The text of a field as a NUL-ended string, for routines that read up to a space or NUL.
+inline std::string field_text(const char *field, size_t width)
+{
+    return std::string(field, field_length(field, width));
+}
+
+// Copies text into a field, cut to its width, padded with spaces.
+inline void copy_padded(char *field, size_t width, std::string_view text)
+{
+    size_t n = std::min(text.size(), width);
+    std::memcpy(field, text.data(), n);
+    std::memset(field + n, ' ', width - n);
+}
+
+inline bool field_is_blank(const char *field, size_t width)
+{
+    return std::all_of(field, field + width, [](char c) { return c == ' '; });
+}
+
+} // namespace frame

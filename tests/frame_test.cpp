@@ -1,0 +1,110 @@
+// The program frame in-process: the process entry's tail and show command, the
+// registration of the entry table, and the first-call lock.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <future>
+#include <string>
+#include <thread>
+
+#include "entries.h"
+#include "process_entry.h"
+#include "program.h"
+
+using namespace std::chrono_literals;
+
+TEST(ProcessEntry, TailSkipsTheProgramNameAndTheBlanksAfterIt)
+{
+    EXPECT_STREQ(frame::command_line_tail("\"C:\\Program Files\\TARVEL.EXE\"   abc"), "abc");
+    EXPECT_STREQ(frame::command_line_tail("TARVEL.EXE  abc"), "abc");
+    EXPECT_STREQ(frame::command_line_tail("TARVEL.EXE"), "");
+    EXPECT_STREQ(frame::command_line_tail("\"C:\\My Tools\\TARVEL.EXE\""), "");
+    // A quoted name ends at its closing quote even with no blank after it.
+    EXPECT_STREQ(frame::command_line_tail("\"a b\"abc def"), "abc def");
+    // Control characters count as blanks both ending the name and after it.
+    EXPECT_STREQ(frame::command_line_tail("TARVEL.EXE\t\x01 abc "), "abc ");
+    EXPECT_STREQ(frame::command_line_tail("TARVEL\tabc"), "abc");
+    // An unclosed quote takes the whole line as the name.
+    EXPECT_STREQ(frame::command_line_tail("\"TARVEL.EXE abc"), "");
+    // Characters above the space (bytes of a code page) belong to the name.
+    EXPECT_STREQ(frame::command_line_tail("T\xE9L abc"), "abc");
+}
+
+TEST(ProcessEntry, ShowCommandOnlyWhenTheStartupInfoSetsIt)
+{
+    STARTUPINFOA startup{};
+    startup.wShowWindow = SW_SHOWMINIMIZED;
+    EXPECT_EQ(frame::show_command(startup), SW_SHOWDEFAULT);
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    EXPECT_EQ(frame::show_command(startup), SW_SHOWMINIMIZED);
+    startup.wShowWindow = SW_HIDE;
+    EXPECT_EQ(frame::show_command(startup), SW_HIDE);
+}
+
+// Each test runs in a process of its own, so the table is not yet registered here.
+TEST(Registration, WaitsForTheRunTimeLockThenMakesTheEntriesCallable)
+{
+    qx_lock_registration();
+    std::thread registering([] { frame::register_entries(); });
+    Sleep(200);
+    EXPECT_EQ(qx_lookup("tarvelthread"), nullptr);
+    qx_unlock_registration();
+    registering.join();
+
+    EXPECT_EQ(qx_lookup("TARVEL"), reinterpret_cast<void *>(&TARVEL));
+    EXPECT_EQ(qx_lookup("TR010Action"), reinterpret_cast<void *>(&TR010Action));
+    EXPECT_EQ(qx_lookup("tarvelthread"), reinterpret_cast<void *>(&tarvelthread));
+    EXPECT_EQ(qx_lookup("_TARVEL"), nullptr);
+}
+
+TEST(Registration, OnceDoneTakesNoLock)
+{
+    frame::register_entries();
+    qx_lock_registration();
+    auto again = std::async(std::launch::async, [] { frame::register_entries(); });
+    EXPECT_EQ(again.wait_for(5s), std::future_status::ready);
+    qx_unlock_registration();
+}
+
+struct Probe {
+    uint8_t initialised = 0;
+    int32_t kept = 0;
+};
+
+TEST(FirstCall, TwoThreadsAtOnceOnlyOneInitialises)
+{
+    Probe probe;
+    int32_t first = 77, second = 77;
+    // Hold the program lock so both threads find the flag unset and queue on the lock.
+    CBL_THREAD_PROG_LOCK(&probe);
+    std::thread a([&] { frame::first_call(probe, first); });
+    std::thread b([&] { frame::first_call(probe, second); });
+    Sleep(200);
+    EXPECT_EQ(probe.initialised, 0);
+    CBL_THREAD_PROG_UNLOCK(&probe);
+    a.join();
+    b.join();
+
+    EXPECT_EQ(probe.initialised, 0xFF);
+    EXPECT_TRUE((first == 0 && second == 77) || (first == 77 && second == 0))
+        << "first " << first << ", second " << second;
+}
+
+TEST(FirstCall, LaterCallsKeepTheCodeAndStorageAndTakeNoLock)
+{
+    Probe probe;
+    int32_t code = 77;
+    frame::first_call(probe, code);
+    EXPECT_EQ(code, 0);
+    probe.kept = 42;
+
+    CBL_THREAD_PROG_LOCK(&probe);
+    int32_t later = 77;
+    auto call = std::async(std::launch::async, [&] { frame::first_call(probe, later); });
+    EXPECT_EQ(call.wait_for(5s), std::future_status::ready);
+    CBL_THREAD_PROG_UNLOCK(&probe);
+    call.wait();
+    EXPECT_EQ(later, 77);
+    EXPECT_EQ(probe.kept, 42);
+}
