@@ -26,6 +26,9 @@ namespace {
 
 // Records given are collected up to this many bytes before one write to the work file.
 constexpr size_t kSpoolBytes = 64 * 1024;
+// How long a busy work file is waited for: tries times the wait.
+constexpr int kBusyTries = 1000;
+constexpr DWORD kBusyWaitMs = 5;
 
 struct Sort {
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -122,6 +125,22 @@ bool flush_spool(Sort &s)
     return ok;
 }
 
+// Makes the work file for this sort alone. It is deleted on close, so it goes even
+// when the process ends mid-sort. A work file of the same name that another sort
+// (of this process or another) holds is waited for, a few seconds at most.
+HANDLE create_work_file(const std::string &path)
+{
+    for (int tries = 0;; ++tries) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+            tries == kBusyTries)
+            return file;
+        Sleep(kBusyWaitMs);
+    }
+}
+
 int32_t open_sort(Sorts &all, qx_sort_block *block)
 {
     auto s = std::make_unique<Sort>();
@@ -134,11 +153,10 @@ int32_t open_sort(Sorts &all, qx_sort_block *block)
     std::string path = work_file_path(block->workFile);
     if (path.empty())
         return set_status(block, "30");
-    // Deleted on close, so the work file goes even when the process ends mid-sort.
-    s->file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    s->file = create_work_file(path);
     if (s->file == INVALID_HANDLE_VALUE)
         return set_status(block, "30");
+    std::lock_guard<std::mutex> hold(all.lock);
     block->sort = ++all.last;
     all.open[block->sort] = std::move(s);
     return set_status(block, "00");
@@ -200,10 +218,11 @@ extern "C" {
 int32_t EXTSM(uint32_t operation, qx_sort_block *block, void *record)
 {
     Sorts &all = sorts();
-    std::lock_guard<std::mutex> hold(all.lock);
     try {
+        // Opening takes the lock only to register, as it may wait for a busy work file.
         if (operation == QX_SORT_OPEN)
             return open_sort(all, block);
+        std::lock_guard<std::mutex> hold(all.lock);
         auto found = all.open.find(block->sort);
         if (found == all.open.end())
             return set_status(block, "91");

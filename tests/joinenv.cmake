@@ -1,0 +1,1 @@
+add_wine_test(vfile_sort_test SOURCES vfile_sort_test.cpp LIBS qurdex)
