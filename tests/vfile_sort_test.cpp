@@ -12,6 +12,7 @@
 #include "qurdex.h"
 #include "test_support.h"
 
+using test_support::ScopedVariable;
 using test_support::TempDir;
 
 TEST(VirtualFile, GrowsWhereWrittenAndReadsZeroPastTheEnd)
@@ -123,31 +124,12 @@ std::string keys_and_seqs(const std::vector<Record> &records)
     return s;
 }
 
-// Points TMP at dir for the life of the object.
-class TmpVariable {
-public:
-    explicit TmpVariable(const char *value)
-    {
-        char old[MAX_PATH];
-        DWORD n = GetEnvironmentVariableA("TMP", old, MAX_PATH);
-        had_ = n > 0 && n < MAX_PATH;
-        if (had_)
-            old_ = old;
-        SetEnvironmentVariableA("TMP", value);
-    }
-    ~TmpVariable() { SetEnvironmentVariableA("TMP", had_ ? old_.c_str() : nullptr); }
-
-private:
-    bool had_ = false;
-    std::string old_;
-};
-
 } // namespace
 
 TEST(RecordSort, UnsignedKeysInEitherDirectionWithEqualKeysInGivenOrReverseOrder)
 {
     TempDir dir;
-    TmpVariable tmp(dir.path().c_str());
+    ScopedVariable tmp("TMP", dir.path().c_str());
     std::vector<Record> given = {make_record("bbb", 1), make_record("\xe9zz", 2),
                                  make_record("aaa", 3), make_record("bbb", 4),
                                  make_record("a\x01z", 5), make_record("bbb", 6)};
@@ -165,7 +147,7 @@ TEST(RecordSort, UnsignedKeysInEitherDirectionWithEqualKeysInGivenOrReverseOrder
 TEST(RecordSort, ManyRecordsThroughTheWorkFileMatchAStableSort)
 {
     TempDir dir;
-    TmpVariable tmp(dir.path().c_str());
+    ScopedVariable tmp("TMP", dir.path().c_str());
     std::mt19937 random(6);
     std::vector<Record> given;
     for (int i = 0; i < 9000; ++i) {
@@ -185,7 +167,7 @@ TEST(RecordSort, ManyRecordsThroughTheWorkFileMatchAStableSort)
 TEST(RecordSort, StatusesOutOfSequenceAtTheEndAndForBadDescriptions)
 {
     TempDir dir;
-    TmpVariable tmp(dir.path().c_str());
+    ScopedVariable tmp("TMP", dir.path().c_str());
     qx_sort_block b = block_for("$TMP/zkorgsrt.dat", true);
     Record r = make_record("abc", 1);
 
@@ -221,7 +203,7 @@ TEST(RecordSort, WorkFileInTheDirectoryTmpNamesOrTheCurrentOneAndRemovedAtTheEnd
     TempDir dir;
     TempDir current;
     std::string withSlash = dir.path() + "\\";
-    TmpVariable tmp(withSlash.c_str());
+    ScopedVariable tmp("TMP", withSlash.c_str());
     Record r = make_record("abc", 1);
 
     qx_sort_block b = block_for("$TMP/zkorgsrt.dat", true);
@@ -248,7 +230,7 @@ TEST(RecordSort, AWorkFileThatCannotBeMadeFailsWithThirty)
 {
     TempDir dir;
     std::string missing = dir.file("no such directory");
-    TmpVariable tmp(missing.c_str());
+    ScopedVariable tmp("TMP", missing.c_str());
     qx_sort_block b = block_for("$TMP/zkorgsrt.dat", true);
     b.sort = 0xdeadbeef;
     EXPECT_EQ(EXTSM(QX_SORT_OPEN, &b, nullptr), 30);
@@ -262,7 +244,7 @@ TEST(RecordSort, AWorkFileThatCannotBeMadeFailsWithThirty)
 TEST(RecordSort, ABusyWorkFileIsWaitedForUntilItsSortEnds)
 {
     TempDir dir;
-    TmpVariable tmp(dir.path().c_str());
+    ScopedVariable tmp("TMP", dir.path().c_str());
     qx_sort_block first = block_for("$TMP/zkorgsrt.dat", false);
     ASSERT_EQ(EXTSM(QX_SORT_OPEN, &first, nullptr), 0);
     std::atomic<bool> ended{false};

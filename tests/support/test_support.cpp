@@ -46,6 +46,23 @@ TempDir::TempDir()
 
 TempDir::~TempDir() { remove_tree(path_); }
 
+ScopedVariable::ScopedVariable(const std::string &name, const char *value) : name_(name)
+{
+    DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (needed > 0) {
+        old_.resize(needed);
+        DWORD n = GetEnvironmentVariableA(name.c_str(), old_.data(), needed);
+        had_ = n < needed;
+        old_.resize(had_ ? n : 0);
+    }
+    SetEnvironmentVariableA(name.c_str(), value);
+}
+
+ScopedVariable::~ScopedVariable()
+{
+    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr);
+}
+
 std::string read_file(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
