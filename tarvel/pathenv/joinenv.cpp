@@ -77,6 +77,27 @@ int compare_name(const Joinenv &s, const EnvRecord &r, uint32_t at, const std::s
     return std::memcmp(whole.data(), name.data(), n);
 }
 
+// Compares field (a name field without its padding) padded with spaces to name's
+// length, with name; name fits the name field.
+int compare_padded(const std::string &field, const std::string &name)
+{
+    size_t common = std::min(field.size(), name.size());
+    int c = std::memcmp(field.data(), name.data(), common);
+    for (size_t i = common; c == 0 && i < name.size(); ++i)
+        c = static_cast<int>(' ') - static_cast<unsigned char>(name[i]);
+    return c;
+}
+
+// The first eight characters of name padded with spaces, as a number that orders as
+// they do.
+uint64_t leading(const std::string &name)
+{
+    uint64_t lead = 0;
+    for (size_t i = 0; i < 8; ++i)
+        lead = (lead << 8) | (i < name.size() ? static_cast<unsigned char>(name[i]) : ' ');
+    return lead;
+}
+
 // The record named name, found the way a walk from the head finds it: it stops at
 // the first record of that name or the first whose name over name's length is
 // greater. Every record before one of a name sorts no higher over that name's
@@ -105,18 +126,65 @@ uint32_t find_record(const Joinenv &s, const std::string &name)
     return kNoRecord;
 }
 
-// Where a walk from the head starts for name: after the last base record whose
-// name over name's length is not greater, as no record before that one stops the
-// walk. Names longer than the name field walk from the head.
-uint32_t walk_start(const Joinenv &s, const std::string &name)
+// The last base record whose name over name's length is not greater (kNoRecord:
+// none). No record before it stops a walk for name, as every record before a base
+// record sorts no higher than it over any length.
+uint32_t last_base_not_greater(const Joinenv &s, const std::string &name)
 {
-    const std::vector<uint32_t> &order = s.index.baseOrder;
-    if (name.size() > kNameWidth || order.empty())
-        return kNoRecord;
-    auto after = std::partition_point(order.begin(), order.end(), [&](uint32_t at) {
-        return compare_name(s, read_record(s, at), at, name) <= 0;
+    const std::vector<ListIndex::Entry> &order = s.index.baseOrder;
+    auto after = std::partition_point(order.begin(), order.end(), [&](const ListIndex::Entry &b) {
+        return compare_padded(b.name, name) <= 0;
     });
-    return after == order.begin() ? kNoRecord : *(after - 1);
+    return after == order.begin() ? kNoRecord : (after - 1)->at;
+}
+
+// Where a new name goes, as the walk from the head finds it: after previous
+// (kNoRecord: at the head), at position in the settings that follow base record gap.
+struct Place {
+    uint32_t previous;
+    uint32_t gap;
+    size_t position;
+};
+
+Place find_place(const Joinenv &s, const std::string &name)
+{
+    if (name.size() <= kNameWidth) {
+        // The walk goes on from that base record through the settings after it; the
+        // next base record is greater and stops it.
+        Place place{last_base_not_greater(s, name), kNoRecord, 0};
+        place.gap = place.previous;
+        auto gap = s.index.gaps.find(place.gap);
+        if (gap == s.index.gaps.end())
+            return place;
+        // The leading eight characters decide most comparisons as one number.
+        size_t n = std::min<size_t>(name.size(), 8);
+        uint64_t mask = n == 8 ? ~0ull : ~(~0ull >> (8 * n));
+        uint64_t lead = leading(name) & mask;
+        for (const ListIndex::Added &e : gap->second) {
+            uint64_t other = e.lead & mask;
+            if (other > lead ||
+                (other == lead && name.size() > 8 && compare_name(s, read_record(s, e.at), e.at, name) > 0))
+                break;
+            place.previous = e.at;
+            ++place.position;
+        }
+        return place;
+    }
+    Place place{kNoRecord, kNoRecord, 0};
+    for (uint32_t at = s.head; at != kNoRecord;) {
+        EnvRecord r = read_record(s, at);
+        if (compare_name(s, r, at, name) > 0)
+            break;
+        if (r.entryPosition != 0) {
+            place.gap = at;
+            place.position = 0;
+        } else {
+            ++place.position;
+        }
+        place.previous = at;
+        at = r.next;
+    }
+    return place;
 }
 
 void append_record_value(const Joinenv &s, const EnvRecord &r, std::string &out)
@@ -176,18 +244,11 @@ void place_setting(Joinenv &s)
         s.fileEnd += r.valueLength;
         return;
     }
-    uint32_t previous = walk_start(s, name);
-    uint32_t at = previous == kNoRecord ? s.head : read_record(s, previous).next;
-    while (at != kNoRecord) {
-        EnvRecord r = read_record(s, at);
-        if (compare_name(s, r, at, name) > 0)
-            break;
-        previous = at;
-        at = r.next;
-    }
+    Place place = find_place(s, name);
+    uint32_t previous = place.previous;
     uint32_t placed = s.fileEnd;
     EnvRecord added = record_for(name);
-    added.next = at;
+    added.next = previous == kNoRecord ? s.head : read_record(s, previous).next;
     uint32_t valueAt = placed + kRecordSize;
     if (name.size() > kNameWidth) {
         CBL_WRITE_VFILE(s.vfile, valueAt, static_cast<uint32_t>(name.size()), name.data());
@@ -205,6 +266,9 @@ void place_setting(Joinenv &s)
     }
     if (name.size() <= kNameWidth)
         s.index.added.emplace(name, placed);
+    std::vector<ListIndex::Added> &gap = s.index.gaps[place.gap];
+    gap.insert(gap.begin() + static_cast<std::ptrdiff_t>(place.position),
+               ListIndex::Added{placed, leading(name)});
 }
 
 // Size of the environment block at base, final zero included, or 0 when it is
@@ -316,11 +380,13 @@ void build_index(Joinenv &s)
     index.baseOrder.clear();
     index.baseNames.clear();
     index.added.clear();
+    index.gaps.clear();
     for (uint32_t at = s.head; at != kNoRecord;) {
         EnvRecord r = read_record(s, at);
-        index.baseOrder.push_back(at);
+        std::string name(r.name, std::min<size_t>(r.nameLength, kNameWidth));
         if (r.nameLength > 0 && r.nameLength <= kNameWidth)
-            index.baseNames.emplace(std::string(r.name, r.nameLength), at);
+            index.baseNames.emplace(name, at);
+        index.baseOrder.push_back({at, leading(name), std::move(name)});
         at = r.next;
     }
 }
@@ -363,15 +429,18 @@ void reset_to_base(Joinenv &s)
         EnvRecord r = read_record(s, at);
         if (r.name[0] == '\0')
             break;
-        r.valuePlace = 0;
-        r.valueLength = 0;
-        r.next = previous;
-        write_record(s, at, r);
+        if (r.valuePlace != 0 || r.next != previous) {
+            r.valuePlace = 0;
+            r.valueLength = 0;
+            r.next = previous;
+            write_record(s, at, r);
+        }
         previous = at;
     }
     s.head = s.baseHead;
     s.fileEnd = s.baseEnd;
     s.index.added.clear();
+    s.index.gaps.clear();
 }
 
 const char *write_block(Joinenv &s)

@@ -38,12 +38,24 @@ static_assert(offsetof(EnvRecord, valuePlace) == 260);
 static_assert(offsetof(EnvRecord, valueLength) == 264);
 static_assert(offsetof(EnvRecord, next) == 268);
 
-// Ways into the merged list that spare walking it from the head; they find the same
-// records the walk would.
+// Ways into the merged list that spare walking it from the head through the
+// virtual file; they find the same records and places the walk would.
 struct ListIndex {
-    std::vector<uint32_t> baseOrder;                    // base records, ascending
+    struct Entry {
+        uint32_t at;      // the record's offset
+        uint64_t lead;    // its first eight characters, padded, as one number
+        std::string name; // its name field without the padding
+    };
+    struct Added {
+        uint32_t at;   // the record's offset
+        uint64_t lead; // its first eight characters, padded, as one number
+    };
+    std::vector<Entry> baseOrder;                        // base records, ascending
     std::unordered_map<std::string, uint32_t> baseNames; // first base record of a name
     std::unordered_map<std::string, uint32_t> added;     // records this call inserted
+    // This call's records in list order, by the base record they follow (kNoRecord:
+    // those before the first base record).
+    std::unordered_map<uint32_t, std::vector<Added>> gaps;
 };
 
 // JOINENV's program storage.

@@ -12,8 +12,18 @@ namespace {
 // File status numbers of the virtual-file routines.
 enum : int32_t { VFILE_BAD_HANDLE = 9, VFILE_PAST_END = 10, VFILE_NO_MEMORY = 14 };
 
+// A slim lock: the routines are called for every record a program reads or writes.
+class SlimLock {
+public:
+    void lock() { AcquireSRWLockExclusive(&lock_); }
+    void unlock() { ReleaseSRWLockExclusive(&lock_); }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
 struct VirtualFiles {
-    std::mutex lock;
+    SlimLock lock;
     std::vector<std::vector<uint8_t>> stores; // handle n is stores[n - 1]
 };
 
@@ -37,7 +47,7 @@ extern "C" {
 int32_t CBL_OPEN_VFILE(uint16_t *handle)
 {
     VirtualFiles &v = virtual_files();
-    std::lock_guard<std::mutex> hold(v.lock);
+    std::lock_guard<SlimLock> hold(v.lock);
     if (v.stores.size() >= 0xFFFF)
         return VFILE_BAD_HANDLE;
     v.stores.emplace_back();
@@ -48,7 +58,7 @@ int32_t CBL_OPEN_VFILE(uint16_t *handle)
 int32_t CBL_READ_VFILE(uint16_t handle, uint32_t offset, uint32_t count, void *buffer)
 {
     VirtualFiles &v = virtual_files();
-    std::lock_guard<std::mutex> hold(v.lock);
+    std::lock_guard<SlimLock> hold(v.lock);
     std::vector<uint8_t> *store = store_of(v, handle);
     if (store == nullptr)
         return VFILE_BAD_HANDLE;
@@ -68,7 +78,7 @@ int32_t CBL_READ_VFILE(uint16_t handle, uint32_t offset, uint32_t count, void *b
 int32_t CBL_WRITE_VFILE(uint16_t handle, uint32_t offset, uint32_t count, const void *buffer)
 {
     VirtualFiles &v = virtual_files();
-    std::lock_guard<std::mutex> hold(v.lock);
+    std::lock_guard<SlimLock> hold(v.lock);
     std::vector<uint8_t> *store = store_of(v, handle);
     if (store == nullptr)
         return VFILE_BAD_HANDLE;
