@@ -416,3 +416,119 @@ TEST_F(Join, MatchesASortedMapOverManyGeneratedBasesAndTexts)
         }
     }
 }
+
+namespace {
+
+// The merge as a plain walk of a list from its head, names that begin other names
+// included: the ordering the indexes of the real list must reproduce.
+struct WalkModel {
+    std::vector<std::pair<std::string, std::string>> list;
+
+    static int compare(const std::string &listed, const std::string &name)
+    {
+        std::string padded = listed;
+        padded.resize(std::max(listed.size(), name.size()), ' ');
+        return std::memcmp(padded.data(), name.data(), name.size());
+    }
+    // The entry the walk stops at for name, and whether it is that name.
+    std::pair<size_t, bool> walk(const std::string &name) const
+    {
+        for (size_t i = 0; i < list.size(); ++i) {
+            int c = compare(list[i].first, name);
+            if (c == 0 && list[i].first.size() == name.size())
+                return {i, true};
+            if (c > 0)
+                return {i, false};
+        }
+        return {list.size(), false};
+    }
+    std::string expand(const std::string &value) const
+    {
+        std::string out;
+        size_t i = 0;
+        for (;;) {
+            size_t open = value.find('%', i);
+            size_t close = open == std::string::npos ? open : value.find('%', open + 1);
+            if (close == std::string::npos)
+                break;
+            out += value.substr(i, open - i);
+            std::string name = Model::upper(value.substr(open + 1, close - open - 1));
+            auto [at, found] = walk(name);
+            if (found && !name.empty())
+                out += list[at].second;
+            i = close + 1;
+        }
+        return out + value.substr(i);
+    }
+    void merge_text(const std::string &text)
+    {
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            std::string setting = text.substr(start, end - start);
+            size_t eq = setting.find('=');
+            set(Model::upper(setting.substr(0, eq)), setting.substr(eq + 1));
+            start = end + 1;
+        }
+    }
+    void set(const std::string &name, const std::string &value)
+    {
+        std::string expanded = expand(value);
+        auto [at, found] = walk(name);
+        if (found)
+            list[at].second = expanded;
+        else
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), {name, expanded});
+    }
+};
+
+} // namespace
+
+TEST_F(Join, NamesThatBeginOtherNamesMatchAWalkFromTheHead)
+{
+    std::mt19937 random(4);
+    auto name_of = [&] {
+        std::string name(1 + random() % 4, 'A');
+        for (char &c : name)
+            c = "ABa"[random() % 3];
+        return name;
+    };
+    for (int round = 0; round < 80; ++round) {
+        storage = std::make_unique<Joinenv>();
+        std::vector<std::pair<std::string, std::string>> baseList;
+        Entries entries;
+        for (int i = static_cast<int>(random() % 12); i > 0; --i) {
+            std::string name = name_of();
+            std::string value = std::to_string(round) + "." + std::to_string(i);
+            entries.push_back(name + "=" + value);
+            baseList.push_back({Model::upper(name), value});
+        }
+        std::stable_sort(baseList.begin(), baseList.end(), [](const auto &a, const auto &b) {
+            std::string x = a.first, y = b.first;
+            x.resize(256, ' ');
+            y.resize(256, ' ');
+            return x < y;
+        });
+        base = block_of(entries);
+        for (int call_ = 0; call_ < 2; ++call_) {
+            std::string text;
+            for (int i = static_cast<int>(random() % 40); i > 0; --i) {
+                text += name_of();
+                text += '=';
+                text += std::to_string(i);
+                if (random() % 2) {
+                    text += '%';
+                    text += name_of();
+                    text += '%';
+                }
+                text += '\n';
+            }
+            WalkModel model{baseList};
+            model.merge_text(text);
+            Entries expected;
+            for (const auto &[name, value] : model.list)
+                expected.push_back(name + "=" + value);
+            ASSERT_EQ(join({text}), expected) << "round " << round << " call " << call_;
+        }
+    }
+}
