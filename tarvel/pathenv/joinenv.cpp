@@ -162,8 +162,9 @@ Place find_place(const Joinenv &s, const std::string &name)
         uint64_t lead = leading(name) & mask;
         for (const ListIndex::Added &e : gap->second) {
             uint64_t other = e.lead & mask;
-            if (other > lead ||
-                (other == lead && name.size() > 8 && compare_name(s, read_record(s, e.at), e.at, name) > 0))
+            bool greater = other > lead || (other == lead && name.size() > 8 &&
+                                            compare_name(s, read_record(s, e.at), e.at, name) > 0);
+            if (greater)
                 break;
             place.previous = e.at;
             ++place.position;
@@ -386,7 +387,7 @@ void build_index(Joinenv &s)
         std::string name(r.name, std::min<size_t>(r.nameLength, kNameWidth));
         if (r.nameLength > 0 && r.nameLength <= kNameWidth)
             index.baseNames.emplace(name, at);
-        index.baseOrder.push_back({at, leading(name), std::move(name)});
+        index.baseOrder.push_back({at, std::move(name)});
         at = r.next;
     }
 }

@@ -43,7 +43,6 @@ static_assert(offsetof(EnvRecord, next) == 268);
 struct ListIndex {
     struct Entry {
         uint32_t at;      // the record's offset
-        uint64_t lead;    // its first eight characters, padded, as one number
         std::string name; // its name field without the padding
     };
     struct Added {
