@@ -8,38 +8,19 @@
 #include <vector>
 
 #include "child_process.h"
+#include "env_block.h"
 #include "entries.h"
 #include "program.h"
 #include "test_support.h"
 
 using Entries = std::vector<std::string>;
+using test_support::env_block;
+using test_support::env_block_bytes;
 using test_support::TempDir;
 
 namespace {
 
-Entries entries_of(const std::string &block)
-{
-    Entries entries;
-    for (size_t p = 0; p < block.size() && block[p] != '\0'; p = block.find('\0', p) + 1)
-        entries.push_back(block.substr(p, block.find('\0', p) - p));
-    return entries;
-}
-
-std::string block_bytes(const char *block)
-{
-    const char *p = block;
-    while (*p != '\0')
-        p += std::strlen(p) + 1;
-    return std::string(block, static_cast<size_t>(p - block) + 1);
-}
-
-std::string block_of(const Entries &entries)
-{
-    std::string block;
-    for (const std::string &e : entries)
-        block += e + '\0';
-    return block + '\0';
-}
+Entries entries_of(const std::string &block) { return test_support::env_entries(block.c_str()); }
 
 std::string upper(std::string s)
 {
@@ -125,10 +106,10 @@ TEST(JoinenvInProcess, TheRealEnvironmentInOrderThenSettingsThenTheBaseAgain)
 
     uint32_t count = 0;
     const char *none = "";
-    Entries first = entries_of(block_bytes(join(&count, none, none, none, none, none, none, none,
+    Entries first = entries_of(env_block_bytes(join(&count, none, none, none, none, none, none, none,
                                                 none, none)));
     char *environment = GetEnvironmentStrings();
-    Entries expected = base_in_order(block_bytes(environment));
+    Entries expected = base_in_order(env_block_bytes(environment));
     FreeEnvironmentStringsA(environment);
     EXPECT_EQ(first, expected);
     EXPECT_EQ(value_in(first, "JOINENV_MIXED"), "Value One");
@@ -140,7 +121,7 @@ TEST(JoinenvInProcess, TheRealEnvironmentInOrderThenSettingsThenTheBaseAgain)
     count = 12;
     const char *t1 = "PATH=%path%;C:\\ADDED\nFIRST=%T9%";
     const char *t9 = "T9=nine\nJOINENV_MIXED=changed";
-    Entries second = entries_of(block_bytes(join(&count, t1, none, none, none, none, none, none,
+    Entries second = entries_of(env_block_bytes(join(&count, t1, none, none, none, none, none, none,
                                                  none, t9)));
     EXPECT_EQ(value_in(second, "PATH"), path + ";C:\\ADDED");
     EXPECT_EQ(value_in(second, "FIRST"), "nine");
@@ -149,7 +130,7 @@ TEST(JoinenvInProcess, TheRealEnvironmentInOrderThenSettingsThenTheBaseAgain)
     EXPECT_EQ(second.size(), first.size() + 2);
 
     count = 0;
-    Entries third = entries_of(block_bytes(join(&count, none, none, none, none, none, none, none,
+    Entries third = entries_of(env_block_bytes(join(&count, none, none, none, none, none, none, none,
                                                 none, none)));
     EXPECT_EQ(third, first);
     SetEnvironmentVariableA("JOINENV_LATER", nullptr);
@@ -160,7 +141,7 @@ TEST(JoinenvChild, AnEnvironmentOfOurOwnMergedAndTheWorkFileGone)
 {
     TempDir dir;
     std::string environment =
-        block_of({"=C:=C:\\WORK", "Path=C:\\DOS", "=D:=D:\\", "a=1", "TMP=" + dir.path(), "zz=last"});
+        env_block({"=C:=C:\\WORK", "Path=C:\\DOS", "=D:=D:\\", "a=1", "TMP=" + dir.path(), "zz=last"});
     ChildResult r = run_join_child(dir, environment, 2,
                                    {"Y=%X%bar\nPATH=%path%;C:\\BIN\nZA=%ZZ%", "X=foo\nA=2\n\nB=50%"});
     ASSERT_TRUE(r.run.finished);
@@ -191,14 +172,14 @@ TEST(JoinenvChild, AnEnvironmentOfOurOwnMergedAndTheWorkFileGone)
     EXPECT_EQ(got, expected);
     EXPECT_EQ(got[0], "=C:=C:\\WORK");
     EXPECT_EQ(got[1], "=D:=D:\\");
-    EXPECT_EQ(r.result.size(), block_of(got).size());
+    EXPECT_EQ(r.result.size(), env_block(got).size());
     EXPECT_FALSE(test_support::file_exists(dir.file("zkorgsrt.dat")));
 }
 
 TEST(JoinenvChild, WithoutTmpTheWorkFileIsInTheCurrentDirectoryAndGone)
 {
     TempDir dir;
-    ChildResult r = run_join_child(dir, block_of({"ONLY=1"}), 0, {});
+    ChildResult r = run_join_child(dir, env_block({"ONLY=1"}), 0, {});
     ASSERT_EQ(r.run.exitCode, 0u) << r.run.output;
     Entries got = entries_of(r.result);
     EXPECT_NE(std::find(got.begin(), got.end(), "ONLY=1"), got.end());
@@ -209,7 +190,7 @@ TEST(JoinenvChild, WithoutTmpTheWorkFileIsInTheCurrentDirectoryAndGone)
 TEST(JoinenvChild, ASortThatCannotMakeItsWorkFileIsReportedAndGivesNoBlock)
 {
     TempDir dir;
-    ChildResult r = run_join_child(dir, block_of({"A=1", "TMP=" + dir.file("missing")}), 0, {});
+    ChildResult r = run_join_child(dir, env_block({"A=1", "TMP=" + dir.file("missing")}), 0, {});
     ASSERT_TRUE(r.run.finished);
     EXPECT_EQ(r.run.exitCode, 2u);
     EXPECT_NE(r.run.output.find("qurdex: file error 30 on $TMP/zkorgsrt.dat"), std::string::npos)
@@ -222,7 +203,7 @@ TEST(JoinenvChild, ABaseOverSixtyFourKilobytesGivesNoBlock)
     TempDir dir;
     std::string big(30000, 'v');
     ChildResult r = run_join_child(
-        dir, block_of({"B1=" + big, "B2=" + big, "B3=" + big, "TMP=" + dir.path()}), 1, {"C=1"});
+        dir, env_block({"B1=" + big, "B2=" + big, "B3=" + big, "TMP=" + dir.path()}), 1, {"C=1"});
     ASSERT_TRUE(r.run.finished);
     EXPECT_EQ(r.run.exitCode, 2u) << r.run.output;
     EXPECT_GT(r.base.size(), 65535u);

@@ -9,38 +9,17 @@
 #include <vector>
 
 #include "joinenv.h"
+#include "env_block.h"
 #include "test_support.h"
 
 using pathenv::Joinenv;
 using Entries = std::vector<std::string>;
+using test_support::env_block;
+using test_support::env_entries;
 
 namespace {
 
-std::string block_of(const Entries &entries)
-{
-    std::string block;
-    for (const std::string &e : entries)
-        block += e + '\0';
-    if (entries.empty())
-        block += '\0';
-    return block + '\0';
-}
-
-Entries entries_of(const char *block)
-{
-    Entries entries;
-    for (const char *p = block; *p != '\0'; p += std::strlen(p) + 1)
-        entries.emplace_back(p);
-    return entries;
-}
-
-size_t block_size(const char *block)
-{
-    const char *p = block;
-    while (*p != '\0')
-        p += std::strlen(p) + 1;
-    return static_cast<size_t>(p - block) + 1;
-}
+size_t block_size(const char *block) { return test_support::env_block_bytes(block).size(); }
 
 // One JOINENV storage over a base block of the test's own, with the sort's work
 // file in a directory of the test's own.
@@ -67,7 +46,7 @@ protected:
     {
         const char *block = call(texts, static_cast<uint32_t>(texts.size()));
         EXPECT_NE(block, nullptr);
-        return block != nullptr ? entries_of(block) : Entries{};
+        return block != nullptr ? env_entries(block) : Entries{};
     }
     // The value the current list gives name, as a %NAME% reference sees it.
     std::string value_of(const std::string &name)
@@ -82,7 +61,7 @@ protected:
 
 TEST_F(Join, CountZeroGivesTheBaseAscendingWithUpperCaseNames)
 {
-    base = block_of({"Path=C:\\DOS", "windir=C:\\WINDOWS", "b=two", "\xc9t\xe9=summer",
+    base = env_block({"Path=C:\\DOS", "windir=C:\\WINDOWS", "b=two", "\xc9t\xe9=summer",
                      "noequals", "A=1=one", "Zz=last"});
     EXPECT_EQ(join(), (Entries{"A=1=one", "B=two", "PATH=C:\\DOS", "WINDIR=C:\\WINDOWS",
                                "ZZ=last", "\xc9T\xe9=summer"}));
@@ -91,20 +70,20 @@ TEST_F(Join, CountZeroGivesTheBaseAscendingWithUpperCaseNames)
 
 TEST_F(Join, ABaseOfOneEntryAndTheLargestNameAreKeptAndFound)
 {
-    base = block_of({"only=1"});
+    base = env_block({"only=1"});
     EXPECT_EQ(join(), (Entries{"ONLY=1"}));
     EXPECT_EQ(join({"R=<%only%>"}), (Entries{"ONLY=1", "R=<1>"}));
 
     auto other = std::make_unique<Joinenv>();
     storage.swap(other);
-    base = block_of({"A=1", "ZZZ=top", "M=2"});
+    base = env_block({"A=1", "ZZZ=top", "M=2"});
     EXPECT_EQ(join({"X=%zzz%", "ZZZ=%ZZZ%+"}),
               (Entries{"A=1", "M=2", "X=top+", "ZZZ=top+"}));
 }
 
 TEST_F(Join, FirstTextWinsAndSeesWhatLaterTextsSet)
 {
-    base = block_of({"PATH=C:\\DOS"});
+    base = env_block({"PATH=C:\\DOS"});
     EXPECT_EQ(join({"A=1", "A=2"}), (Entries{"A=1", "PATH=C:\\DOS"}));
     EXPECT_EQ(join({"Y=%X%bar", "X=foo"}), (Entries{"PATH=C:\\DOS", "X=foo", "Y=foobar"}));
     // Within one text the later setting is merged after the earlier one.
@@ -115,14 +94,14 @@ TEST_F(Join, FirstTextWinsAndSeesWhatLaterTextsSet)
 
 TEST_F(Join, ReferencesToNothingUnmatchedPercentAndEmptyNames)
 {
-    base = block_of({"=C:=C:\\WORK", "A=1"});
+    base = env_block({"=C:=C:\\WORK", "A=1"});
     EXPECT_EQ(join({"V=a%NOSUCH%b\nP=50%\nQ=%A%%\nE=x%%y\nL=%a%%A%"}),
               (Entries{"=C:=C:\\WORK", "A=1", "E=xy", "L=11", "P=50%", "Q=1%", "V=ab"}));
 }
 
 TEST_F(Join, LineFeedRunsLeadingLineFeedsSpacesAndCarriageReturns)
 {
-    base = block_of({"BASE=b"});
+    base = env_block({"BASE=b"});
     EXPECT_EQ(join({"\nA=1\nB=2"}), (Entries{"BASE=b"}));
     EXPECT_EQ(join({std::string(999, ' ')}), (Entries{"BASE=b"}));
     // B is new and only the beginning of BASE, so it goes after it.
@@ -135,7 +114,7 @@ TEST_F(Join, LineFeedRunsLeadingLineFeedsSpacesAndCarriageReturns)
 
 TEST_F(Join, ATextIsReadToItsFirstNulOrNineHundredNinetyNineCharacters)
 {
-    base = block_of({"BASE=b"});
+    base = env_block({"BASE=b"});
     std::string text = "A=" + std::string(990, 'x') + "\nB=1\nCC=2"; // cut after "CC"
     EXPECT_EQ(join({text}), (Entries{"A=" + std::string(990, 'x'), "BASE=b", "B=1"}));
     std::string withNul("N=1\0M=2", 7);
@@ -144,7 +123,7 @@ TEST_F(Join, ATextIsReadToItsFirstNulOrNineHundredNinetyNineCharacters)
 
 TEST_F(Join, EachCallStartsFromTheBase)
 {
-    base = block_of({"PATH=C:\\DOS", "B=2"});
+    base = env_block({"PATH=C:\\DOS", "B=2"});
     EXPECT_EQ(join({"NEW=1\nPATH=%PATH%;C:\\X\nB="}), (Entries{"B=", "NEW=1", "PATH=C:\\DOS;C:\\X"}));
     EXPECT_EQ(join(), (Entries{"B=2", "PATH=C:\\DOS"}));
     EXPECT_EQ(join({"OTHER=%NEW%"}), (Entries{"B=2", "OTHER=", "PATH=C:\\DOS"}));
@@ -153,19 +132,19 @@ TEST_F(Join, EachCallStartsFromTheBase)
 
 TEST_F(Join, CountAboveNineCountsAsNine)
 {
-    base = block_of({"B=1"});
+    base = env_block({"B=1"});
     std::vector<std::string> texts;
     for (int k = 1; k <= 9; ++k)
         texts.push_back(std::string("T") + std::to_string(k) + "=" + std::to_string(k) + "\nALL=" + std::to_string(k));
-    Entries got = entries_of(call(texts, 12));
+    Entries got = env_entries(call(texts, 12));
     EXPECT_EQ(got, (Entries{"ALL=1", "B=1", "T1=1", "T2=2", "T3=3", "T4=4", "T5=5", "T6=6", "T7=7",
                             "T8=8", "T9=9"}));
-    EXPECT_EQ(entries_of(call(texts, 2)), (Entries{"ALL=1", "B=1", "T1=1", "T2=2"}));
+    EXPECT_EQ(env_entries(call(texts, 2)), (Entries{"ALL=1", "B=1", "T1=1", "T2=2"}));
 }
 
 TEST_F(Join, ANameThatBeginsLongerNamesGoesAfterThem)
 {
-    base = block_of({"PATH=p", "PATHEXT=.EXE", "PB=b"});
+    base = env_block({"PATH=p", "PATHEXT=.EXE", "PB=b"});
     EXPECT_EQ(join({"R=%pat%\nPAT=1"}), (Entries{"PATH=p", "PATHEXT=.EXE", "PAT=1", "PB=b", "R="}));
     EXPECT_EQ(join({"R=%pat%", "PATHA=a\nPAT=1\nPATA=2"}),
               (Entries{"PATA=2", "PATH=p", "PATHA=a", "PATHEXT=.EXE", "PAT=1", "PB=b", "R=1"}));
@@ -175,7 +154,7 @@ TEST_F(Join, ANameThatBeginsLongerNamesGoesAfterThem)
 
 TEST_F(Join, UnnamedBaseEntriesComeFirstUnchangedInTheirOrder)
 {
-    base = block_of({"A=1", "=D:=D:\\", "=C:=C:\\WORK", "=ExitCode=00000000", "!weird=w"});
+    base = env_block({"A=1", "=D:=D:\\", "=C:=C:\\WORK", "=ExitCode=00000000", "!weird=w"});
     Entries expected{"=D:=D:\\", "=C:=C:\\WORK", "=ExitCode=00000000", "!WEIRD=w", "A=1"};
     EXPECT_EQ(join(), expected);
     // A setting without a name changes none of them, and %% is no reference to them.
@@ -206,24 +185,24 @@ TEST_F(Join, ABlockOverTheOutputAreaGrowsAndKeepsEveryEntry)
     }
     std::string last = "W=" + std::string(32646 - size - 3, 'w');
     entries.push_back(last);
-    base = block_of(entries);
+    base = env_block(entries);
     ASSERT_EQ(base.size(), 32646u);
 
     const char *atLimit = call({}, 0);
     EXPECT_EQ(atLimit, storage->output);
     EXPECT_EQ(block_size(atLimit), 32646u);
-    EXPECT_EQ(entries_of(atLimit), entries);
+    EXPECT_EQ(env_entries(atLimit), entries);
 
     const char *past = call({"X=1"}, 1);
     EXPECT_NE(past, storage->output);
     EXPECT_EQ(block_size(past), 32646u + 4);
     Entries withX = entries;
     withX.push_back("X=1");
-    EXPECT_EQ(entries_of(past), withX);
+    EXPECT_EQ(env_entries(past), withX);
 
     // One expanded value alone larger than the output area.
     std::string big(20000, 'b');
-    Entries huge = entries_of(call({"H=%V10%%V11%" + std::string(900, 'h')}, 1));
+    Entries huge = env_entries(call({"H=%V10%%V11%" + std::string(900, 'h')}, 1));
     ASSERT_EQ(huge.size(), entries.size() + 1);
     EXPECT_EQ(huge[0], "H=" + entries[0].substr(4) + entries[1].substr(4) + std::string(900, 'h'));
     EXPECT_EQ(call({}, 0), storage->output);
@@ -233,7 +212,7 @@ TEST_F(Join, NamesLongerThanTheNameFieldAreKeptWhole)
 {
     std::string stem(256, 'N');
     std::string long1 = stem + "ONE", long2 = stem + "TWO";
-    base = block_of({stem + "base=b", "A=1"});
+    base = env_block({stem + "base=b", "A=1"});
     std::string text1 = "R=%" + stem + "base%\n" + long1 + "=%" + long1 + "%+";
     std::string text2 = long2 + "=2\n" + long1 + "=1\n" + stem + "=exact";
     Entries got = join({text1, text2});
@@ -254,7 +233,7 @@ TEST_F(Join, ABaseOfUpToSixtyFiveThousandFiveHundredThirtyFiveBytesIsTaken)
         size += entries.back().size() + 1;
     }
     entries.push_back("Z=" + std::string(65535 - size - 3, 'z'));
-    base = block_of(entries);
+    base = env_block(entries);
     ASSERT_EQ(base.size(), 65535u);
     Entries got = join({"Z=%Z%!"});
     ASSERT_EQ(got.size(), entries.size());
@@ -264,18 +243,18 @@ TEST_F(Join, ABaseOfUpToSixtyFiveThousandFiveHundredThirtyFiveBytesIsTaken)
 
 TEST_F(Join, ABaseLargerThanThatIsRefusedAndTriedAgain)
 {
-    base = block_of({"A=" + std::string(65532, 'a')});
+    base = env_block({"A=" + std::string(65532, 'a')});
     ASSERT_EQ(base.size(), 65536u);
     EXPECT_EQ(call({"B=1"}, 1), nullptr);
     EXPECT_EQ(call({}, 0), nullptr);
-    base = block_of({"A=small"});
+    base = env_block({"A=small"});
     EXPECT_EQ(join({"B=1"}), (Entries{"A=small", "B=1"}));
     EXPECT_EQ(baseReads, 3);
 }
 
 TEST_F(Join, AFailingSortRefusesTheCallReportsItAndLeavesNoWorkFile)
 {
-    base = block_of({"A=1", "B=2"});
+    base = env_block({"A=1", "B=2"});
     std::string missing = tmpDir.file("missing");
     {
         test_support::ScopedVariable badTmp("TMP", missing.c_str());
@@ -391,7 +370,7 @@ TEST_F(Join, MatchesASortedMapOverManyGeneratedBasesAndTexts)
             baseModel.vars[Model::upper(name)] = value;
             entries.push_back(name + "=" + value);
         }
-        base = block_of(entries);
+        base = env_block(entries);
         for (int call_ = 0; call_ < 3; ++call_) {
             std::vector<std::string> texts;
             uint32_t count = static_cast<uint32_t>(random() % 13);
@@ -412,7 +391,7 @@ TEST_F(Join, MatchesASortedMapOverManyGeneratedBasesAndTexts)
                 expected.push_back(name + "=" + value);
             const char *block = call(texts, count);
             ASSERT_NE(block, nullptr);
-            ASSERT_EQ(entries_of(block), expected) << "round " << round << " call " << call_;
+            ASSERT_EQ(env_entries(block), expected) << "round " << round << " call " << call_;
         }
     }
 }
@@ -509,7 +488,7 @@ TEST_F(Join, NamesThatBeginOtherNamesMatchAWalkFromTheHead)
             y.resize(256, ' ');
             return x < y;
         });
-        base = block_of(entries);
+        base = env_block(entries);
         for (int call_ = 0; call_ < 2; ++call_) {
             std::string text;
             for (int i = static_cast<int>(random() % 40); i > 0; --i) {

@@ -13,17 +13,10 @@
 #include <vector>
 
 #include "entries.h"
+#include "env_block.h"
 #include "program.h"
 
 namespace {
-
-std::string block_bytes(const char *block)
-{
-    const char *p = block;
-    while (*p != '\0')
-        p += std::strlen(p) + 1;
-    return std::string(block, static_cast<size_t>(p - block) + 1);
-}
 
 void write(const std::string &path, const std::string &bytes)
 {
@@ -56,10 +49,10 @@ int main(int argc, char **argv)
                               texts[3].c_str(), texts[4].c_str(), texts[5].c_str(),
                               texts[6].c_str(), texts[7].c_str(), texts[8].c_str());
     const char *base = GetEnvironmentStrings();
-    write(output + ".base", block_bytes(base));
+    write(output + ".base", test_support::env_block_bytes(base));
     FreeEnvironmentStringsA(const_cast<char *>(base));
     if (result == nullptr)
         return 2;
-    write(output + ".result", block_bytes(result));
+    write(output + ".result", test_support::env_block_bytes(result));
     return 0;
 }
