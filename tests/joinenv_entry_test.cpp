@@ -12,6 +12,7 @@
 #include "entries.h"
 #include "program.h"
 #include "test_support.h"
+#include "text_field.h"
 
 using Entries = std::vector<std::string>;
 using test_support::env_block;
@@ -22,14 +23,6 @@ namespace {
 
 Entries entries_of(const std::string &block) { return test_support::env_entries(block.c_str()); }
 
-std::string upper(std::string s)
-{
-    for (char &c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
 // The entries with "=" of a base, names upper-cased, in ascending order of the name
 // padded with spaces; equal names keep their order.
 Entries base_in_order(const std::string &block)
@@ -38,7 +31,7 @@ Entries base_in_order(const std::string &block)
     for (const std::string &e : entries_of(block)) {
         size_t eq = e.find('=');
         if (eq != std::string::npos)
-            entries.push_back(upper(e.substr(0, eq)) + e.substr(eq));
+            entries.push_back(frame::upper_text(e.substr(0, eq)) + e.substr(eq));
     }
     auto key = [](const std::string &e) {
         std::string name = e.substr(0, e.find('='));

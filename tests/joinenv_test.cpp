@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "joinenv.h"
+#include "text_field.h"
 #include "env_block.h"
 #include "test_support.h"
 
@@ -282,13 +283,6 @@ namespace {
 struct Model {
     std::map<std::string, std::string> vars;
 
-    static std::string upper(std::string s)
-    {
-        for (char &c : s)
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-        return s;
-    }
     std::string expand(const std::string &value) const
     {
         std::string out;
@@ -299,7 +293,7 @@ struct Model {
             if (close == std::string::npos)
                 break;
             out += value.substr(i, open - i);
-            auto found = vars.find(upper(value.substr(open + 1, close - open - 1)));
+            auto found = vars.find(frame::upper_text(value.substr(open + 1, close - open - 1)));
             if (found != vars.end())
                 out += found->second;
             i = close + 1;
@@ -320,7 +314,7 @@ struct Model {
             std::string setting = text.substr(start, end - start);
             size_t eq = setting.find('=');
             if (eq != std::string::npos && eq > 0)
-                vars[upper(setting.substr(0, eq))] = expand(setting.substr(eq + 1));
+                vars[frame::upper_text(setting.substr(0, eq))] = expand(setting.substr(eq + 1));
             start = end;
             while (start < text.size() && text[start] == '\n')
                 ++start;
@@ -364,10 +358,10 @@ TEST_F(Join, MatchesASortedMapOverManyGeneratedBasesAndTexts)
         int baseCount = static_cast<int>(random() % 30);
         for (int i = 0; i < baseCount; ++i) {
             std::string name = random_name(random);
-            if (baseModel.vars.count(Model::upper(name)))
+            if (baseModel.vars.count(frame::upper_text(name)))
                 continue;
             std::string value = random_value(random);
-            baseModel.vars[Model::upper(name)] = value;
+            baseModel.vars[frame::upper_text(name)] = value;
             entries.push_back(name + "=" + value);
         }
         base = env_block(entries);
@@ -431,7 +425,7 @@ struct WalkModel {
             if (close == std::string::npos)
                 break;
             out += value.substr(i, open - i);
-            std::string name = Model::upper(value.substr(open + 1, close - open - 1));
+            std::string name = frame::upper_text(value.substr(open + 1, close - open - 1));
             auto [at, found] = walk(name);
             if (found && !name.empty())
                 out += list[at].second;
@@ -446,7 +440,7 @@ struct WalkModel {
             size_t end = text.find('\n', start);
             std::string setting = text.substr(start, end - start);
             size_t eq = setting.find('=');
-            set(Model::upper(setting.substr(0, eq)), setting.substr(eq + 1));
+            set(frame::upper_text(setting.substr(0, eq)), setting.substr(eq + 1));
             start = end + 1;
         }
     }
@@ -480,7 +474,7 @@ TEST_F(Join, NamesThatBeginOtherNamesMatchAWalkFromTheHead)
             std::string name = name_of();
             std::string value = std::to_string(round) + "." + std::to_string(i);
             entries.push_back(name + "=" + value);
-            baseList.push_back({Model::upper(name), value});
+            baseList.push_back({frame::upper_text(name), value});
         }
         std::stable_sort(baseList.begin(), baseList.end(), [](const auto &a, const auto &b) {
             std::string x = a.first, y = b.first;

@@ -58,13 +58,6 @@ TEST(VirtualFile, RefusesUnknownHandlesAndOffsetsPastFourGigabytes)
     EXPECT_EQ(CBL_READ_VFILE(h, 0xFFFFFFF0u, 2, got), 10);
 }
 
-TEST(Upper, OnlyTheFirstNLettersAToZ)
-{
-    char text[] = "abz{`\xe9yz";
-    EXPECT_EQ(CBL_TOUPPER(text, 6), 0);
-    EXPECT_EQ(std::string(text), "ABZ{`\xe9yz");
-}
-
 namespace {
 
 struct Record {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "action_table.h"
+#include "appdir.h"
 #include "big_endian.h"
 
 // Start-up and the loop over the actions: the action file, its loaded table, the
@@ -30,6 +31,7 @@ struct ControllerRun {
 struct Controller {
     uint8_t initialised = 0;
     // Each part of the controller keeps its fields in a member of its own here.
+    AppDirSwitch dirSwitch;
     ControllerRun run;
 };
 

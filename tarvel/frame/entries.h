@@ -9,12 +9,16 @@ extern "C" {
 
 // TARVEL
 int32_t TARVEL(int32_t *runMode);
+int32_t TR0Set0AppDir(const ActionTable *table);
+int32_t TR0Reset0CurDir(void);
 int32_t TR010Action(ActionTable *table, int32_t *runMode);
 int32_t tarvelthread(uint32_t number);
 
 // QUERYEXE
+int32_t QUERYEXE(char *name, uint8_t *kind, const char *const *environment);
 
 // ABSPATH
+int32_t ABSPATH(const char *input, char *output);
 
 // W32RTNS
 

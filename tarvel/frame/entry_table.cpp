@@ -15,6 +15,8 @@ unsigned char g_runtime_block[256];
 const qx_entry_row g_entry_table[] = {
     // TARVEL
     CODE_ROW(TARVEL),
+    CODE_ROW(TR0Set0AppDir),
+    CODE_ROW(TR0Reset0CurDir),
     CODE_ROW(TR010Action),
     CODE_ROW(tarvelthread),
 
@@ -22,8 +24,10 @@ const qx_entry_row g_entry_table[] = {
     {QX_ROW_DATA, g_runtime_block, nullptr},
 
     // QUERYEXE
+    CODE_ROW(QUERYEXE),
 
     // ABSPATH
+    CODE_ROW(ABSPATH),
 
     // W32RTNS
 

@@ -38,4 +38,17 @@ inline bool field_is_blank(const char *field, size_t width)
     return std::all_of(field, field + width, [](char c) { return c == ' '; });
 }
 
+inline char upper_char(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The letters a to z of text in upper case; other bytes as they are.
+inline std::string upper_text(std::string text)
+{
+    for (char &c : text)
+        c = upper_char(c);
+    return text;
+}
+
+// The separators of path names: "/" counts as one wherever names are split.
+inline bool is_path_separator(char c) { return c == '\\' || c == '/'; }
+
 } // namespace frame

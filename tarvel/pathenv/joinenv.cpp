@@ -33,7 +33,7 @@ void write_record(const Joinenv &s, uint32_t at, const EnvRecord &r)
 std::string upper(const char *text, size_t length)
 {
     std::string name(text, length);
-    CBL_TOUPPER(name.data(), static_cast<uint32_t>(name.size()));
+    CBL_TOUPPER(name.data(), static_cast<int32_t>(name.size()));
     return name;
 }
 

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -33,6 +34,14 @@ TempDir::TempDir()
 {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
+    create_under(base);
+}
+
+TempDir::TempDir(const std::string &parent) { create_under(parent + "\\"); }
+
+void TempDir::create_under(const std::string &prefix)
+{
+    const char *base = prefix.c_str();
     static LONG counter = 0;
     for (;;) {
         char name[MAX_PATH];
@@ -41,26 +50,65 @@ TempDir::TempDir()
             path_ = name;
             return;
         }
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return; // no such parent: path() stays empty
     }
 }
 
-TempDir::~TempDir() { remove_tree(path_); }
-
-ScopedVariable::ScopedVariable(const std::string &name, const char *value) : name_(name)
+TempDir::~TempDir()
 {
-    DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-    if (needed > 0) {
-        old_.resize(needed);
-        DWORD n = GetEnvironmentVariableA(name.c_str(), old_.data(), needed);
-        had_ = n < needed;
-        old_.resize(had_ ? n : 0);
-    }
-    SetEnvironmentVariableA(name.c_str(), value);
+    if (!path_.empty())
+        remove_tree(path_);
 }
 
-ScopedVariable::~ScopedVariable()
+CurrentDirectoryKeeper::CurrentDirectoryKeeper() : saved_(current_directory()) {}
+
+CurrentDirectoryKeeper::~CurrentDirectoryKeeper() { SetCurrentDirectoryA(saved_.c_str()); }
+
+ScopedVariable::ScopedVariable(const char *name, const std::string &value) : name_(name)
 {
-    SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr);
+    DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size > 0) {
+        old_.resize(size);
+        old_.resize(GetEnvironmentVariableA(name, old_.data(), size));
+        hadValue_ = true;
+    }
+    SetEnvironmentVariableA(name, value.c_str());
+}
+
+ScopedVariable::~ScopedVariable() { SetEnvironmentVariableA(name_.c_str(), hadValue_ ? old_.c_str() : nullptr); }
+
+std::string current_directory()
+{
+    char path[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(MAX_PATH, path);
+    return std::string(path, n < MAX_PATH ? n : 0);
+}
+
+std::string upper_case(std::string text)
+{
+    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+GuardedField::GuardedField(size_t width) : width_(width)
+{
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    size_t page = info.dwPageSize;
+    size_t span = (width + page - 1) / page * page;
+    base_ = static_cast<char *>(VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    VirtualProtect(base_ + span, page, PAGE_NOACCESS, &old);
+    field_ = base_ + span - width;
+}
+
+GuardedField::~GuardedField() { VirtualFree(base_, 0, MEM_RELEASE); }
+
+void GuardedField::fill(const std::string &text, char pad)
+{
+    std::memset(field_, pad, width_);
+    std::memcpy(field_, text.data(), text.size() < width_ ? text.size() : width_);
 }
 
 std::string read_file(const std::string &path)

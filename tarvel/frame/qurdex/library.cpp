@@ -1,6 +1,5 @@
 // Library routines of the run-time: program locks, system information, files, memory.
 #include "qurdex.h"
-#include "internal.h"
 
 #include <cstring>
 #include <map>
@@ -24,7 +23,13 @@ std::recursive_mutex &program_lock(const void *program)
 }
 
 // A file name field ends at its first space or NUL, within QX_NAME_MAX bytes.
-std::string field_name(const char *name) { return qurdex::field_text(name, QX_NAME_MAX); }
+std::string field_name(const char *name)
+{
+    size_t n = 0;
+    while (n < QX_NAME_MAX && name[n] != ' ' && name[n] != '\0')
+        ++n;
+    return std::string(name, n);
+}
 
 uint64_t get_be(const uint8_t *p, int width)
 {

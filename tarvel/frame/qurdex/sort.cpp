@@ -3,6 +3,7 @@
 // error report lives here too.
 #include "qurdex.h"
 #include "internal.h"
+#include "text_field.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -12,15 +13,6 @@
 #include <mutex>
 #include <new>
 #include <vector>
-
-static_assert(sizeof(qx_sort_block) == 271);
-static_assert(offsetof(qx_sort_block, status) == 0);
-static_assert(offsetof(qx_sort_block, recordLength) == 2);
-static_assert(offsetof(qx_sort_block, keyOffset) == 4);
-static_assert(offsetof(qx_sort_block, keyLength) == 6);
-static_assert(offsetof(qx_sort_block, descending) == 8);
-static_assert(offsetof(qx_sort_block, sort) == 12);
-static_assert(offsetof(qx_sort_block, workFile) == 16);
 
 namespace {
 
@@ -69,29 +61,13 @@ int32_t set_status(qx_sort_block *block, const char *status)
     return static_cast<int32_t>((status[0] - '0') * 10 + (status[1] - '0'));
 }
 
-// The work file's path: a leading "$NAME" followed by "/" or "\" stands for the
-// directory the process variable NAME names. Empty when that variable is not set.
+// The work file's path: "$NAME/REST" stands for REST in the directory the process
+// variable NAME names. Empty when that variable is not set.
 std::string work_file_path(const char *field)
 {
-    std::string name = qurdex::field_text(field, sizeof(qx_sort_block::workFile));
-    if (name.empty() || name[0] != '$')
-        return name;
-    size_t slash = name.find_first_of("/\\");
-    if (slash == std::string::npos)
-        return std::string();
-    std::string variable = name.substr(1, slash - 1);
-    char value[QX_NAME_MAX];
-    std::memset(value, ' ', sizeof value);
-    qx_get_env(variable.c_str(), value, sizeof value);
-    size_t n = sizeof value;
-    while (n > 0 && value[n - 1] == ' ')
-        --n;
-    if (n == 0)
-        return std::string();
-    std::string directory(value, n);
-    if (directory.back() != '\\' && directory.back() != '/')
-        directory += '\\';
-    return directory + name.substr(slash + 1);
+    std::vector<std::string> names =
+        qurdex::candidates(frame::field_text(field, sizeof(qx_sort_block::workFile)));
+    return names.empty() ? std::string() : names.front();
 }
 
 bool write_all(HANDLE file, const uint8_t *data, size_t size)
@@ -246,7 +222,7 @@ int32_t CBL_FILE_ERROR(const char *status, const char *fileName)
     std::string text = "qurdex: file error ";
     text += status[0];
     text += status[1];
-    text += " on " + qurdex::field_text(fileName, sizeof(qx_sort_block::workFile)) + "\r\n";
+    text += " on " + frame::field_text(fileName, sizeof(qx_sort_block::workFile)) + "\r\n";
     qurdex::report(text);
     return 0;
 }

@@ -119,7 +119,110 @@ QURDEX_API int32_t CBL_DELETE_FILE(const char *name);
    programs. */
 QURDEX_API int32_t CBL_ALLOC_MEM(void **address, uint32_t size, uint32_t flags);
 
-/* ---- Virtual file, record sort, text ------------------------------------ */
+/* ---- Drives, directories and file names -------------------------------- */
+
+/* Statuses of the drive, directory, file-name and locate routines. */
+enum {
+    QX_PATH_BAD_PARAMETER = 9,  /* a drive letter or mode that is not one */
+    QX_PATH_FAILED = 30,        /* refused by the system, or too long for its field */
+    QX_PATH_NOT_FOUND = 35      /* no such drive, directory or file */
+};
+
+/* A 2-byte big-endian number inside a record. */
+typedef struct qx_be16 {
+    uint8_t bytes[2];
+#ifdef __cplusplus
+    uint16_t get() const { return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]); }
+    void set(uint16_t v)
+    {
+        bytes[0] = static_cast<uint8_t>(v >> 8);
+        bytes[1] = static_cast<uint8_t>(v);
+    }
+#endif
+} qx_be16;
+
+/* Current drive letter, in upper case, into drive (1 byte). A current directory
+   that is not on a drive (a network path) is QX_PATH_FAILED and drive is kept. */
+QURDEX_API int32_t PC_READ_DRIVE(char *drive);
+/* Makes the drive named by drive's first byte (either case) current, in the
+   directory that was last current on it (the root when none was, or when that
+   one is gone). The directory left is remembered for its own drive. */
+QURDEX_API int32_t PC_SET_DRIVE(const char *drive);
+/* Current directory of the current drive, without drive and leading backslash
+   (the root is empty), padded with spaces to *size bytes. One that does not fit
+   leaves the field all spaces and is QX_PATH_FAILED. */
+QURDEX_API int32_t CBL_READ_DIR(char *directory, const uint8_t *size);
+/* Enters the directory named by path (ends at its first space or NUL, at most
+   QX_NAME_MAX bytes); relative to the current directory, "\..." to the current
+   drive's root, "X:\..." on another drive. */
+QURDEX_API int32_t CBL_CHANGE_DIR(const char *path);
+/* Creates one directory (name as for CBL_CHANGE_DIR). An existing one is left as
+   it is and reported QX_PATH_FAILED. */
+QURDEX_API int32_t CBL_CREATE_DIR(const char *path);
+/* Upper-cases the letters a to z among the first length bytes of text. */
+QURDEX_API int32_t CBL_TOUPPER(char *text, int32_t length);
+
+#pragma pack(push, 1)
+/* The record of CBL_SPLIT_FILENAME and CBL_JOIN_FILENAME. Offsets count from 1. */
+typedef struct qx_filename_record {
+    qx_be16 length;               /* 24 */
+    uint8_t flag1;                /* split: 1 upper-cases the name in place */
+    uint8_t flag2;                /* not used, 0 */
+    qx_be16 directoryOffset;      /* the directory, with its final separator */
+    qx_be16 directoryLength;
+    qx_be16 baseOffset;           /* the base name */
+    qx_be16 baseLength;
+    qx_be16 extensionOffset;      /* the extension, without its dot */
+    qx_be16 extensionLength;
+    qx_be16 totalLength;          /* split: the name's length; join: the result's */
+    qx_be16 splitBufferLength;    /* split: the name's field width */
+    qx_be16 joinBufferLength;     /* join: the result's field width */
+    qx_be16 firstComponentLength; /* split: up to the first separator or dot */
+} qx_filename_record;
+#pragma pack(pop)
+
+/* Splits the name in name (ends at its first space or NUL, within the split buffer
+   length) into directory (up to and with its last "\", "/" or ":"), base name
+   and extension (after the last dot of the last component, unless that dot opens
+   the component). Empty parts get length 0. */
+QURDEX_API int32_t CBL_SPLIT_FILENAME(qx_filename_record *record, char *name);
+/* Joins the parts, each read at its offset for at most its length and ended by a
+   space or NUL, into result (join buffer length bytes, padded with spaces): a
+   backslash after a non-empty directory that does not end in "\" or "/", and a
+   dot before a non-empty extension. A join that does not fit leaves result all
+   spaces and is QX_PATH_FAILED. */
+QURDEX_API int32_t CBL_JOIN_FILENAME(qx_filename_record *record, char *result, const char *directory,
+                                     const char *base, const char *extension);
+
+/* Finds the file named by name (ends at its first space or NUL, at most
+   QX_NAME_MAX bytes), mode 0, pathFlag 0. "$NAME\REST" (or "$NAME/REST") tries
+   REST in each directory listed, separated by semicolons, in the process variable
+   NAME (any case); empty list elements are skipped and double quotes around one
+   are dropped. A member of an open library file counts as a file inside it
+   (LIB.LBR\MEMBER). located is a 2-byte big-endian buffer length followed by the
+   buffer, which gets the full name padded with spaces; *exist becomes 1 for a
+   file, 2 for a library member, 0 for nothing (and then the buffer is all
+   spaces). A full name longer than the buffer counts as not found. */
+QURDEX_API int32_t CBL_LOCATE_FILE(const char *name, const uint8_t *mode, uint8_t *located,
+                                   uint8_t *exist, const uint8_t *pathFlag);
+
+/* ---- Library files ------------------------------------------------------- */
+
+/* The library-file service. Function QX_LIBRARY_OPEN opens the library file whose
+   name (located as by CBL_LOCATE_FILE) is given in record: a length byte, then
+   that many name bytes (the name also ends at a space). Its members are then seen
+   by CBL_LOCATE_FILE. *result: 0 opened now, QX_LIBRARY_ALREADY_OPEN when it was
+   open before this call (it stays open and is not the caller's to release),
+   QX_LIBRARY_NOT_OPENED when it is missing or not a library file, or the function
+   is unknown. The 32-bit status is 0 for the first two. */
+enum { QX_LIBRARY_OPEN = 42 };
+enum { QX_LIBRARY_OPENED = 0, QX_LIBRARY_NOT_OPENED = 1, QX_LIBRARY_ALREADY_OPEN = 128 };
+QURDEX_API int32_t qx_library_file(const uint8_t *function, const uint8_t *record, uint8_t *result);
+/* Closes the library file named in a 255-byte field (ends at its first space or
+   NUL). One that is not open is QX_PATH_NOT_FOUND. */
+QURDEX_API int32_t qx_release_library(const char *name);
+
+/* ---- Virtual file and record sort ------------------------------------- */
 
 /* A virtual file is a byte store in memory that grows as it is written, addressed
    by a 32-bit offset. CBL_OPEN_VFILE gives a new, empty one its 2-byte handle; it
@@ -131,9 +234,6 @@ QURDEX_API int32_t CBL_OPEN_VFILE(uint16_t *handle);
 QURDEX_API int32_t CBL_READ_VFILE(uint16_t handle, uint32_t offset, uint32_t count, void *buffer);
 QURDEX_API int32_t CBL_WRITE_VFILE(uint16_t handle, uint32_t offset, uint32_t count,
                                    const void *buffer);
-
-/* Upper-cases the first length characters of text in place (a to z only). */
-QURDEX_API int32_t CBL_TOUPPER(char *text, uint32_t length);
 
 /* The record sort, driven by operation codes. A sort is opened with its record
    and key description and a work file, given its records one at a time, sorted,
@@ -180,6 +280,33 @@ QURDEX_API int32_t EXTSM(uint32_t operation, qx_sort_block *block, void *record)
 QURDEX_API int32_t CBL_FILE_ERROR(const char *status, const char *fileName);
 
 #ifdef __cplusplus
+}
+#endif
+
+#ifdef __cplusplus
+static_assert(sizeof(qx_be16) == 2);
+static_assert(sizeof(qx_filename_record) == 24);
+static_assert(offsetof(qx_filename_record, flag1) == 2);
+static_assert(offsetof(qx_filename_record, directoryOffset) == 4);
+static_assert(offsetof(qx_filename_record, baseOffset) == 8);
+static_assert(offsetof(qx_filename_record, extensionOffset) == 12);
+static_assert(offsetof(qx_filename_record, totalLength) == 16);
+static_assert(offsetof(qx_filename_record, splitBufferLength) == 18);
+static_assert(offsetof(qx_filename_record, joinBufferLength) == 20);
+static_assert(offsetof(qx_filename_record, firstComponentLength) == 22);
+
+static_assert(sizeof(qx_sort_block) == 271);
+static_assert(offsetof(qx_sort_block, status) == 0);
+static_assert(offsetof(qx_sort_block, recordLength) == 2);
+static_assert(offsetof(qx_sort_block, keyOffset) == 4);
+static_assert(offsetof(qx_sort_block, keyLength) == 6);
+static_assert(offsetof(qx_sort_block, descending) == 8);
+static_assert(offsetof(qx_sort_block, sort) == 12);
+static_assert(offsetof(qx_sort_block, workFile) == 16);
+
+constexpr qx_be16 qx_be16_of(uint16_t v)
+{
+    return qx_be16{{static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}};
 }
 #endif
 

@@ -1,0 +1,148 @@
+// ABSPATH: absolute path resolution over a fixed work area.
+#include "abspath.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "entries.h"
+#include "program.h"
+
+AbsPath g_abspath;
+
+namespace abspath {
+
+namespace {
+
+// The n-th character (from 1) of a field.
+char &at(char *field, int n) { return field[n - 1]; }
+char at(const char *field, int n) { return field[n - 1]; }
+
+bool is_delimiter(char c) { return c == '\\' || c == ' '; }
+
+// Writes the root prefix and, when the path is relative, the current directory of
+// its drive, leaving the write position after them.
+void expand_root(AbsPath &s, const char *input)
+{
+    s.drive = 0;
+    PC_READ_DRIVE(&s.drive);
+    const char current = s.drive;
+    bool network = at(input, 1) == '\\' && at(input, 2) == '\\';
+    if (network) {
+        at(s.work, 1) = '\\';
+        s.readPosition = 2;
+        s.writePosition = 2;
+    } else {
+        char letter = current;
+        if (at(input, 2) == ':') {
+            letter = at(input, 1);
+            s.readPosition = 3;
+        }
+        at(s.work, 1) = letter;
+        at(s.work, 2) = ':';
+        s.writePosition = 3;
+        if (at(input, s.readPosition) != '\\') {
+            // Relative: the current directory of drive letter comes first.
+            at(s.work, 3) = '\\';
+            uint8_t room = AbsPath::kFieldWidth - 4;
+            if (letter == current) {
+                CBL_READ_DIR(&at(s.work, 4), &room);
+            } else {
+                PC_SET_DRIVE(&letter);
+                CBL_READ_DIR(&at(s.work, 4), &room);
+                PC_SET_DRIVE(&current);
+            }
+            int end = 4;
+            while (end <= AbsPath::kLastRead && at(s.work, end) != ' ')
+                ++end;
+            // A directory that fills the room gets no backslash: work(255) stays unread.
+            if (end > 4 && end <= AbsPath::kLastRead)
+                at(s.work, end++) = '\\';
+            s.rootLength = 3;
+            s.writePosition = static_cast<uint8_t>(end);
+            return;
+        }
+    }
+    at(s.work, s.writePosition) = '\\';
+    s.rootLength = s.writePosition;
+    ++s.writePosition;
+    ++s.readPosition;
+}
+
+// Pushes, pops or ignores one component of the work area.
+void apply(AbsPath &s, uint8_t start, uint8_t length)
+{
+    const char *text = &at(s.work, start);
+    if (length == 2 && text[0] == '.' && text[1] == '.') {
+        if (s.componentCount > 0)
+            --s.componentCount;
+        return;
+    }
+    if (length == 1 && text[0] == '.')
+        return;
+    if (s.componentCount < std::size(s.components))
+        s.components[s.componentCount++] = {start, length};
+}
+
+// Splits the work area after the root prefix into components, each ended by one
+// backslash or space; two delimiters in a row, or the end of the read part, end it.
+void parse(AbsPath &s)
+{
+    s.scanPosition = static_cast<uint8_t>(s.rootLength + 1);
+    s.endOfParse = 0;
+    while (!s.endOfParse) {
+        uint8_t start = s.scanPosition;
+        while (s.scanPosition <= AbsPath::kLastRead && !is_delimiter(at(s.work, s.scanPosition)))
+            ++s.scanPosition;
+        if (s.scanPosition == start) {
+            s.endOfParse = 1;
+            break;
+        }
+        apply(s, start, static_cast<uint8_t>(s.scanPosition - start));
+        if (s.scanPosition > AbsPath::kLastRead)
+            s.endOfParse = 1;
+        else
+            ++s.scanPosition;
+    }
+}
+
+void write_output(const AbsPath &s, char *output)
+{
+    std::memset(output, ' ', AbsPath::kFieldWidth);
+    std::memcpy(output, s.work, s.rootLength);
+    int position = s.rootLength;
+    for (int i = 0; i < s.componentCount; ++i) {
+        if (i > 0)
+            output[position++] = '\\';
+        std::memcpy(output + position, s.work + s.components[i].start - 1, s.components[i].length);
+        position += s.components[i].length;
+    }
+}
+
+} // namespace
+
+int32_t resolve(AbsPath &s, const char *input, char *output)
+{
+    s.componentCount = 0;
+    s.rootLength = 0;
+    s.writePosition = 1;
+    s.readPosition = 1;
+    expand_root(s, input);
+    // The rest of the input after the root, never into work(255).
+    int count = AbsPath::kFieldWidth - s.writePosition;
+    if (count > 0)
+        std::memcpy(&at(s.work, s.writePosition), input + s.readPosition - 1, count);
+    int32_t status = CBL_TOUPPER(s.work, AbsPath::kFieldWidth);
+    parse(s);
+    write_output(s, output);
+    return status;
+}
+
+} // namespace abspath
+
+extern "C" int32_t ABSPATH(const char *input, char *output)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_abspath, returnCode);
+    returnCode = abspath::resolve(g_abspath, input, output);
+    return frame::finish(reinterpret_cast<void *>(&ABSPATH), returnCode);
+}

@@ -1,0 +1,197 @@
+// The controller's application directory switch: "$" expansion, level-by-level
+// creation, the switch back, and failures that leave the current directory alone.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "appdir.h"
+#include "controller.h"
+#include "entries.h"
+#include "test_support.h"
+
+using test_support::CurrentDirectoryKeeper;
+using test_support::current_directory;
+using test_support::upper_case;
+using test_support::GuardedField;
+using test_support::ScopedVariable;
+using test_support::TempDir;
+
+namespace {
+
+constexpr size_t kWidth = AppDirSwitch::kPathWidth;
+
+std::string padded(const std::string &text) { return text + std::string(kWidth - text.size(), ' '); }
+
+std::string expanded(const std::string &appDir)
+{
+    AppDirSwitch s;
+    std::string field = padded(appDir);
+    appdir::expand(s, field.data());
+    std::string work(s.workPath, kWidth);
+    return work.substr(0, work.find_last_not_of(' ') + 1);
+}
+
+bool is_directory(const std::string &path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// An action table whose header names dir as its application directory.
+std::unique_ptr<ActionTable> table_for(const std::string &dir)
+{
+    auto table = std::make_unique<ActionTable>();
+    std::memset(table->header.appDir, ' ', sizeof table->header.appDir);
+    std::memcpy(table->header.appDir, dir.data(), dir.size());
+    return table;
+}
+
+} // namespace
+
+TEST(AppDirExpansion, FirstElementOfTheVariableThenTheRest)
+{
+    ScopedVariable root("PATHSROOT", "C:\\base;D:\\other");
+    EXPECT_EQ(expanded("$PATHSROOT\\tools"), "C:\\base\\tools");
+    EXPECT_EQ(expanded("$PATHSROOT"), "C:\\base");
+    EXPECT_EQ(expanded("C:\\plain\\dir"), "C:\\plain\\dir");
+    {
+        ScopedVariable one("PATHSONE", "C:\\base");
+        EXPECT_EQ(expanded("$PATHSONE/tools"), "C:\\base/tools");
+    }
+    EXPECT_EQ(expanded("$PATHSUNSET\\tools"), "tools");
+    EXPECT_EQ(expanded("$PATHSUNSET/tools"), "tools");
+    // An empty name reads the variable named by nothing: unset, so the rest alone.
+    EXPECT_EQ(expanded("$\\x"), "x");
+}
+
+TEST(AppDirExpansion, ScansStopAtTheEndsOfTheirFields)
+{
+    // A name that fills appDir has no end inside it; the field is never read past.
+    GuardedField appDir(kWidth);
+    appDir.fill("$" + std::string(kWidth - 1, 'N'), 'N');
+    AppDirSwitch s;
+    appdir::expand(s, appDir.data());
+    EXPECT_EQ(s.nameEnd, kWidth + 1);
+    EXPECT_EQ(std::string(s.workPath, kWidth), std::string(kWidth, ' '));
+
+    // A value whose first element fills the work path: that element alone.
+    std::string value(300, 'v');
+    ScopedVariable full("PATHSFULL", value);
+    std::string field = padded("$PATHSFULL\\tail");
+    appdir::expand(s, field.data());
+    EXPECT_EQ(s.valueEnd, kWidth + 1);
+    EXPECT_EQ(std::string(s.workPath, kWidth), value.substr(0, kWidth));
+
+    // A NUL ends appDir's text as it ends the name.
+    std::string nul = padded("C:\\A");
+    nul[4] = '\0';
+    nul[5] = 'x';
+    appdir::expand(s, nul.data());
+    EXPECT_EQ(std::string(s.workPath, kWidth), padded("C:\\A"));
+}
+
+TEST(AppDirSwitch, CreatesMissingLevelsThenSwitchesBack)
+{
+    CurrentDirectoryKeeper keep;
+    TempDir start;
+    TempDir target;
+    ASSERT_TRUE(SetCurrentDirectoryA(start.path().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(target.file("A").c_str(), nullptr));
+
+    auto table = table_for(target.file("A\\B\\C"));
+    EXPECT_EQ(TR0Set0AppDir(table.get()), 0);
+    EXPECT_TRUE(is_directory(target.file("A\\B")));
+    EXPECT_TRUE(is_directory(target.file("A\\B\\C")));
+    EXPECT_EQ(upper_case(current_directory()), upper_case(target.file("A\\B\\C")));
+    EXPECT_EQ(g_controller.dirSwitch.savedDrive, 'C');
+
+    EXPECT_EQ(TR0Reset0CurDir(), 0);
+    EXPECT_EQ(current_directory(), start.path());
+    EXPECT_EQ(g_controller.dirSwitch.savedDrive, 0);
+    // Nothing is due now: a second switch back does nothing.
+    ASSERT_TRUE(SetCurrentDirectoryA(target.path().c_str()));
+    EXPECT_EQ(TR0Reset0CurDir(), 0);
+    EXPECT_EQ(current_directory(), target.path());
+}
+
+TEST(AppDirSwitch, OtherDriveThroughVariableAndBack)
+{
+    CurrentDirectoryKeeper keep;
+    TempDir start;
+    TempDir onZ("Z:\\tmp");
+    ASSERT_FALSE(onZ.path().empty());
+    ASSERT_TRUE(SetCurrentDirectoryA(start.path().c_str()));
+    ScopedVariable root("PATHSZROOT", onZ.path() + ";C:\\unused");
+
+    auto table = table_for("$PATHSZROOT\\new\\.\\level");
+    EXPECT_EQ(TR0Set0AppDir(table.get()), 0);
+    EXPECT_EQ(upper_case(current_directory()), upper_case(onZ.file("new\\level")));
+    EXPECT_TRUE(is_directory(onZ.file("new")));
+    EXPECT_EQ(TR0Reset0CurDir(), 0);
+    EXPECT_EQ(current_directory(), start.path());
+}
+
+TEST(AppDirSwitch, ExistingDirectoryIsEnteredWithoutCreation)
+{
+    CurrentDirectoryKeeper keep;
+    TempDir target;
+    AppDirSwitch s;
+    s.callStatus = 77;
+    auto table = table_for(target.path());
+    EXPECT_EQ(appdir::switch_to(s, table->header), 0);
+    EXPECT_EQ(std::string(s.creationPath, 3), std::string(3, '\0'));
+    EXPECT_EQ(upper_case(current_directory()), upper_case(target.path()));
+}
+
+TEST(AppDirSwitch, EmptyAppDirMakesNoCallAndKeepsTheStatus)
+{
+    CurrentDirectoryKeeper keep;
+    TempDir here;
+    ASSERT_TRUE(SetCurrentDirectoryA(here.path().c_str()));
+    AppDirSwitch s;
+    s.savedDrive = 'Z';
+    s.callStatus = 35;
+    ActionHeader header{};
+    header.appDir[1] = 'X';
+    EXPECT_EQ(appdir::switch_to(s, header), 35);
+    EXPECT_EQ(s.savedDrive, 0);
+    EXPECT_EQ(current_directory(), here.path());
+}
+
+TEST(AppDirSwitch, DirectoryNeitherEnteredNorCreatedLeavesTheCurrentOne)
+{
+    CurrentDirectoryKeeper keep;
+    TempDir start;
+    TempDir onZ("Z:\\tmp");
+    ASSERT_TRUE(SetCurrentDirectoryA(start.path().c_str()));
+    test_support::write_file(onZ.file("file"), "a file, not a directory");
+
+    AppDirSwitch s;
+    auto table = table_for(onZ.file("file\\sub"));
+    int32_t status = appdir::switch_to(s, table->header);
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(status, s.callStatus);
+    EXPECT_EQ(current_directory(), start.path());
+    EXPECT_EQ(s.savedDrive, 'C');
+    appdir::switch_back(s);
+    EXPECT_EQ(current_directory(), start.path());
+    EXPECT_EQ(s.savedDrive, 0);
+}
+
+TEST(AppDirSwitch, DriveThatCannotBeSelectedStopsTheSwitch)
+{
+    CurrentDirectoryKeeper keep;
+    TempDir start;
+    ASSERT_TRUE(SetCurrentDirectoryA(start.path().c_str()));
+    AppDirSwitch s;
+    auto table = table_for("Q:\\nowhere");
+    EXPECT_NE(appdir::switch_to(s, table->header), 0);
+    EXPECT_FALSE(is_directory(start.file("nowhere")));
+    EXPECT_EQ(current_directory(), start.path());
+    EXPECT_EQ(s.savedDrive, 'C');
+    appdir::switch_back(s);
+    EXPECT_EQ(s.callStatus, 0);
+    EXPECT_EQ(current_directory(), start.path());
+}
