@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "entries.h"
 #include "program.h"
@@ -325,6 +326,17 @@ bool give_base(const Joinenv &s, qx_sort_block &sort, uint32_t &given)
     return true;
 }
 
+// Writes the record that ends the base records: first name byte zero, next the
+// last base record taken.
+void write_end_record(Joinenv &s, uint32_t last)
+{
+    EnvRecord end = record_for("");
+    end.name[0] = '\0';
+    end.next = last;
+    write_record(s, s.fileEnd, end);
+    s.fileEnd += kRecordSize;
+}
+
 // Takes the sorted records (descending) and writes each linked to the one taken
 // before it, so the last one taken heads the list in ascending order. At most one
 // taking more than was given, so a sort that keeps failing still ends.
@@ -345,11 +357,7 @@ bool take_base(Joinenv &s, qx_sort_block &sort, uint32_t given)
         previous = s.fileEnd;
         s.fileEnd += kRecordSize;
     }
-    EnvRecord end = record_for("");
-    end.name[0] = '\0';
-    end.next = previous;
-    write_record(s, s.fileEnd, end);
-    s.fileEnd += kRecordSize;
+    write_end_record(s, previous);
     s.head = previous;
     return true;
 }
@@ -366,10 +374,16 @@ bool sort_base(Joinenv &s)
     if (sort_failed(s, sort))
         return false;
     uint32_t given = 0;
-    bool ok = give_base(s, sort, given);
-    if (ok) {
-        EXTSM(QX_SORT_SORT, &sort, nullptr);
-        ok = !sort_failed(s, sort) && take_base(s, sort, given);
+    bool ok = false;
+    try {
+        ok = give_base(s, sort, given);
+        if (ok) {
+            EXTSM(QX_SORT_SORT, &sort, nullptr);
+            ok = !sort_failed(s, sort) && take_base(s, sort, given);
+        }
+    } catch (...) {
+        EXTSM(QX_SORT_END, &sort, nullptr); // the work file goes whatever happened
+        throw;
     }
     EXTSM(QX_SORT_END, &sort, nullptr);
     return !sort_failed(s, sort) && ok;
@@ -409,10 +423,7 @@ bool load_base(Joinenv &s, const std::function<const char *()> &read_base)
             return false;
         }
     } else {
-        EnvRecord end = record_for("");
-        end.name[0] = '\0';
-        write_record(s, 0, end);
-        s.fileEnd = kRecordSize;
+        write_end_record(s, kNoRecord);
     }
     s.baseHead = s.head;
     s.baseEnd = s.fileEnd;
@@ -551,5 +562,9 @@ extern "C" const char *JOINENV(const uint32_t *count, const char *text1, const c
     int32_t returnCode = 0;
     frame::first_call(g_joinenv, returnCode);
     const char *const texts[9] = {text1, text2, text3, text4, text5, text6, text7, text8, text9};
-    return pathenv::join(g_joinenv, base_environment, count != nullptr ? *count : 0, texts);
+    try {
+        return pathenv::join(g_joinenv, base_environment, count != nullptr ? *count : 0, texts);
+    } catch (const std::bad_alloc &) {
+        return nullptr; // out of memory: no block; the next call starts from the base again
+    }
 }
