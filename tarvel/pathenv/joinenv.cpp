@@ -249,8 +249,11 @@ void place_setting(Joinenv &s)
     Place place = find_place(s, name);
     uint32_t previous = place.previous;
     uint32_t placed = s.fileEnd;
+    EnvRecord before{};
+    if (previous != kNoRecord)
+        before = read_record(s, previous);
     EnvRecord added = record_for(name);
-    added.next = previous == kNoRecord ? s.head : read_record(s, previous).next;
+    added.next = previous == kNoRecord ? s.head : before.next;
     uint32_t valueAt = placed + kRecordSize;
     if (name.size() > kNameWidth) {
         CBL_WRITE_VFILE(s.vfile, valueAt, static_cast<uint32_t>(name.size()), name.data());
@@ -262,7 +265,6 @@ void place_setting(Joinenv &s)
     if (previous == kNoRecord) {
         s.head = placed;
     } else {
-        EnvRecord before = read_record(s, previous);
         before.next = placed;
         write_record(s, previous, before);
     }
