@@ -435,22 +435,20 @@ bool load_base(Joinenv &s, const std::function<const char *()> &read_base)
 }
 
 // One pass over the base records: values back to the base's, links back to the
-// order the sort gave.
+// order the sort gave. The records travel in one piece each way.
 void reset_to_base(Joinenv &s)
 {
+    std::vector<EnvRecord> &records = s.resetArea;
+    records.resize(s.baseEnd / kRecordSize);
+    CBL_READ_VFILE(s.vfile, 0, s.baseEnd, records.data());
     uint32_t previous = kNoRecord;
-    for (uint32_t at = 0;; at += kRecordSize) {
-        EnvRecord r = read_record(s, at);
-        if (r.name[0] == '\0')
-            break;
-        if (r.valuePlace != 0 || r.next != previous) {
-            r.valuePlace = 0;
-            r.valueLength = 0;
-            r.next = previous;
-            write_record(s, at, r);
-        }
-        previous = at;
+    for (uint32_t i = 0; i < records.size() && records[i].name[0] != '\0'; ++i) {
+        records[i].valuePlace = 0;
+        records[i].valueLength = 0;
+        records[i].next = previous;
+        previous = i * kRecordSize;
     }
+    CBL_WRITE_VFILE(s.vfile, 0, s.baseEnd, records.data());
     s.head = s.baseHead;
     s.fileEnd = s.baseEnd;
     s.index.added.clear();

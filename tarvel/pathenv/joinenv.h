@@ -74,6 +74,7 @@ struct Joinenv {
     char output[kOutputWidth] = {}; // the block, while it fits
     std::string expanded;           // the current setting's expanded value
     std::vector<char> block;        // the block as built; returned when larger than output
+    std::vector<EnvRecord> resetArea; // the base records while they are reset
     ListIndex index;
 };
 
