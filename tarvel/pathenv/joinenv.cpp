@@ -477,8 +477,8 @@ const char *write_block(Joinenv &s)
     return s.block.data();
 }
 
-} // namespace
-
+// Characters of a setting text that count: its first 999, up to a NUL, with
+// trailing spaces removed.
 size_t setting_text_length(const char *text)
 {
     const char *end = static_cast<const char *>(std::memchr(text, '\0', kTextWidth));
@@ -488,6 +488,8 @@ size_t setting_text_length(const char *text)
     return length;
 }
 
+// Copies length characters of text into area with every run of line feeds made one
+// zero byte, and two zero bytes after them; area holds at least length + 2 bytes.
 void convert_setting_text(const char *text, size_t length, char *area)
 {
     size_t out = 0;
@@ -500,6 +502,8 @@ void convert_setting_text(const char *text, size_t length, char *area)
     area[out++] = '\0';
     area[out] = '\0';
 }
+
+} // namespace
 
 bool append_value_of(Joinenv &s, const std::string &name, std::string &out)
 {

@@ -78,14 +78,6 @@ struct Joinenv {
     ListIndex index;
 };
 
-// Characters of a setting text that count: its first 999, up to a NUL, with
-// trailing spaces removed.
-size_t setting_text_length(const char *text);
-
-// Copies length characters of text into area with every run of line feeds made one
-// zero byte, and two zero bytes after them; area holds at least length + 2 bytes.
-void convert_setting_text(const char *text, size_t length, char *area);
-
 // Reads and sorts the base on the first call (read_base gives the environment
 // block), or resets the list to the base on later ones; merges texts count down to
 // 1 (count above 9 is 9) and writes the block. Returns the block, valid until the
