@@ -201,11 +201,16 @@ TEST_F(Join, ABlockOverTheOutputAreaGrowsAndKeepsEveryEntry)
     withX.push_back("X=1");
     EXPECT_EQ(env_entries(past), withX);
 
-    // One expanded value alone larger than the output area.
-    std::string big(20000, 'b');
-    Entries huge = env_entries(call({"H=%V10%%V11%" + std::string(900, 'h')}, 1));
+    // One expanded value alone larger than the output area: V10's value 40 times.
+    std::string text = "H=", expected = "H=";
+    for (int i = 0; i < 40; ++i) {
+        text += i % 2 ? "%V10%" : "%v10%";
+        expected += entries[0].substr(4);
+    }
+    Entries huge = env_entries(call({text + "!"}, 1));
     ASSERT_EQ(huge.size(), entries.size() + 1);
-    EXPECT_EQ(huge[0], "H=" + entries[0].substr(4) + entries[1].substr(4) + std::string(900, 'h'));
+    EXPECT_EQ(huge[0], expected + "!");
+    EXPECT_GT(huge[0].size(), 32646u);
     EXPECT_EQ(call({}, 0), storage->output);
 }
 
@@ -223,6 +228,7 @@ TEST_F(Join, NamesLongerThanTheNameFieldAreKeptWhole)
     EXPECT_EQ(value_of(long2), "2");
     EXPECT_EQ(value_of(stem + "BASE"), "b");
     EXPECT_EQ(join({stem + "BASE=%" + stem + "BASE%!"}), (Entries{"A=1", stem + "BASE=b!"}));
+    EXPECT_EQ(join({"M=<%" + std::string(300, 'x') + "%>"}), (Entries{"A=1", "M=<>", stem + "BASE=b"}));
 }
 
 TEST_F(Join, ABaseOfUpToSixtyFiveThousandFiveHundredThirtyFiveBytesIsTaken)
