@@ -457,7 +457,8 @@ void reset_to_base(Joinenv &s)
 
 const char *write_block(Joinenv &s)
 {
-    std::string entries;
+    std::string &entries = s.block;
+    entries.clear();
     for (uint32_t at = s.head; at != kNoRecord;) {
         EnvRecord r = read_record(s, at);
         entries += full_name(s, r, at);
@@ -469,12 +470,10 @@ const char *write_block(Joinenv &s)
     if (entries.empty())
         entries += '\0';
     entries += '\0';
-    if (entries.size() <= kOutputWidth) {
-        std::memcpy(s.output, entries.data(), entries.size());
-        return s.output;
-    }
-    s.block.assign(entries.begin(), entries.end());
-    return s.block.data();
+    if (entries.size() > kOutputWidth)
+        return entries.data();
+    std::memcpy(s.output, entries.data(), entries.size());
+    return s.output;
 }
 
 // Characters of a setting text that count: its first 999, up to a NUL, with

@@ -73,7 +73,7 @@ struct Joinenv {
     char sortFile[255] = {};        // sort work file name, padded with spaces
     char output[kOutputWidth] = {}; // the block, while it fits
     std::string expanded;           // the current setting's expanded value
-    std::vector<char> block;        // the block as built; returned when larger than output
+    std::string block;              // the block as built; returned when larger than output
     std::vector<EnvRecord> resetArea; // the base records while they are reset
     ListIndex index;
 };
