@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "big_endian.h"
+
 struct ActionTable;
 
 extern "C" {
@@ -20,7 +22,24 @@ int32_t QUERYEXE(char *name, uint8_t *kind, const char *const *environment);
 // ABSPATH
 int32_t ABSPATH(const char *input, char *output);
 
-// W32RTNS
+// W32RTNS: arguments 1 and 4 of the launch routines are accepted and ignored;
+// environment is the address of a field holding the child's environment block.
+int32_t W32RTNS();
+int32_t STARTTHREAD(const char *digits);
+int32_t AGETLASTRETURNCODEFROMWAITCH(uint32_t *lastExitCode);
+int32_t WAITEXE(const char *, const char *program, const char *arguments, const char *,
+                void *const *environment, frame::BigEndian<4> *exitCode);
+int32_t QUENNETSTARTEXE(const char *, const char *program, const char *arguments, const char *,
+                        void *const *environment, int32_t *processId);
+int32_t SINGLEXE(const char *, const char *program, const char *arguments, const char *,
+                 void *const *environment, int32_t *processId);
+int32_t SPAWNEXE(const char *, const char *program, const char *arguments, const char *,
+                 void *const *environment);
+// (window routines)
+// (shared memory routines)
+int32_t STOPSESSIONS();
+int32_t QUENNETEXESTATUS();
+char *QUENNETGETENV();
 
 // W32ENUM
 

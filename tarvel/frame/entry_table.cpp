@@ -30,6 +30,18 @@ const qx_entry_row g_entry_table[] = {
     CODE_ROW(ABSPATH),
 
     // W32RTNS
+    CODE_ROW(W32RTNS),
+    CODE_ROW(STARTTHREAD),
+    CODE_ROW(AGETLASTRETURNCODEFROMWAITCH),
+    CODE_ROW(WAITEXE),
+    CODE_ROW(QUENNETSTARTEXE),
+    CODE_ROW(SINGLEXE),
+    CODE_ROW(SPAWNEXE),
+    // (window routines)
+    // (shared memory routines)
+    CODE_ROW(STOPSESSIONS),
+    CODE_ROW(QUENNETEXESTATUS),
+    CODE_ROW(QUENNETGETENV),
 
     // W32ENUM
 

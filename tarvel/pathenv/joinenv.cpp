@@ -2,8 +2,6 @@
 // over it on every call and %NAME% references expanded against the current list.
 #include "joinenv.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -549,12 +547,6 @@ namespace {
 
 pathenv::Joinenv g_joinenv;
 
-// The process environment block, owned by the process.
-const char *base_environment()
-{
-    return GetEnvironmentStrings();
-}
-
 } // namespace
 
 extern "C" const char *JOINENV(const uint32_t *count, const char *text1, const char *text2,
@@ -566,7 +558,7 @@ extern "C" const char *JOINENV(const uint32_t *count, const char *text1, const c
     frame::first_call(g_joinenv, returnCode);
     const char *const texts[9] = {text1, text2, text3, text4, text5, text6, text7, text8, text9};
     try {
-        return pathenv::join(g_joinenv, base_environment, count != nullptr ? *count : 0, texts);
+        return pathenv::join(g_joinenv, QUENNETGETENV, count != nullptr ? *count : 0, texts);
     } catch (const std::bad_alloc &) {
         return nullptr; // out of memory: no block; the next call starts from the base again
     }

@@ -22,10 +22,15 @@ std::string wine_path(const std::string &unix_path)
     return path;
 }
 
-PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory)
+PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory,
+                                int show_window)
 {
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    if (show_window >= 0) {
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = static_cast<WORD>(show_window);
+    }
     PROCESS_INFORMATION pi{};
     std::vector<char> cmd(command_line.begin(), command_line.end());
     cmd.push_back('\0');

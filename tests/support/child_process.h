@@ -25,7 +25,9 @@ std::string wine_path(const std::string &unix_path);
 ChildRun run_child(const std::string &command_line, const std::string &directory = "",
                    DWORD timeout_ms = 30000, const char *environment = nullptr);
 
-// Starts command_line without waiting; the caller owns the returned handles.
-PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory = "");
+// Starts command_line without waiting; the caller owns the returned handles. A
+// show_window of 0 or more is handed to the child as its start-up show setting.
+PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory = "",
+                                int show_window = -1);
 
 } // namespace test_support

@@ -34,9 +34,10 @@ LRESULT CALLBACK MessageRecorder::procedure(HWND w, UINT m, WPARAM wp, LPARAM lp
     auto *self = reinterpret_cast<MessageRecorder *>(GetWindowLongPtrA(w, GWLP_USERDATA));
     if (self == nullptr || m < self->first_ || m > self->last_)
         return DefWindowProcA(w, m, wp, lp);
-    RecordedMessage r{m, wp, lp, {}};
+    RecordedMessage r{m, wp, lp, {}, 0};
     if (m == 0x0402 && lp != 0) {
         HLOCAL block = reinterpret_cast<HLOCAL>(lp);
+        r.blockSize = LocalSize(block);
         if (const char *p = static_cast<const char *>(LocalLock(block))) {
             r.text.assign(p, LocalSize(block) > 0 ? strnlen(p, LocalSize(block)) : 0);
             LocalUnlock(block);

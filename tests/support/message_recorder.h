@@ -15,6 +15,7 @@ struct RecordedMessage {
     WPARAM wParam;
     LPARAM lParam;
     std::string text;   // for the line message 0x0402: the line block's bytes up to its NUL
+    SIZE_T blockSize = 0;   // and the block's size
 };
 
 class MessageRecorder {

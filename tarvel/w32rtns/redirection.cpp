@@ -1,0 +1,99 @@
+// Output redirection: the pipe set-up before a redirected launch and the collection
+// of the child's output into line messages to the host's output window.
+#include <cstring>
+
+#include "handle_field.h"
+#include "qurdex.h"
+#include "w32rtns.h"
+
+namespace {
+
+// The host entry that names the output window.
+using OutputHandleEntry = int32_t (*)(int32_t *window);
+
+HWND output_window(const RedirectionState &r)
+{
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(r.outputWindow));
+}
+
+} // namespace
+
+void OpenRedirection(W32rtns &program)
+{
+    RedirectionState &r = program.redirection;
+    program.launch.redirectionMarker = 'y';
+    r.pipeSecurity = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+
+    // Standard error shares the output pipe, so both streams arrive interleaved in
+    // the order the child writes them.
+    r.savedOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    CreatePipe(&r.outputRead, &r.outputWrite, &r.pipeSecurity, 0);
+    SetStdHandle(STD_OUTPUT_HANDLE, r.outputWrite);
+    r.savedError = GetStdHandle(STD_ERROR_HANDLE);
+    SetStdHandle(STD_ERROR_HANDLE, r.outputWrite);
+
+    r.savedInput = GetStdHandle(STD_INPUT_HANDLE);
+    CreatePipe(&r.inputRead, &r.inputWrite, &r.pipeSecurity, 0);
+    SetStdHandle(STD_INPUT_HANDLE, r.inputRead);
+
+    // The child must not inherit a write end of its own input pipe.
+    r.currentProcess = GetCurrentProcess();
+    DuplicateHandle(r.currentProcess, r.inputWrite, r.currentProcess, &r.keptInputWrite, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    close_handle_field(r.inputWrite);
+}
+
+void SendOutputLine(RedirectionState &r, const char *line, uint32_t length)
+{
+    if (r.outputWindow == 0)
+        return;
+    r.memoryBlock = LocalAlloc(LMEM_MOVEABLE, length + 1);
+    if (r.memoryBlock == nullptr)
+        return;
+    r.memoryAddress = LocalLock(r.memoryBlock);
+    if (r.memoryAddress == nullptr) {
+        LocalFree(r.memoryBlock);
+        return;
+    }
+    char *bytes = static_cast<char *>(r.memoryAddress);
+    bytes[length] = '\0';
+    std::memcpy(bytes, line, length);
+    LocalUnlock(r.memoryBlock);
+    // The block is handed over with the message; freeing it is the receiver's part.
+    SendMessageA(output_window(r), kOutputLineMessage, 1, reinterpret_cast<LPARAM>(r.memoryBlock));
+}
+
+void PumpChildOutput(W32rtns &program)
+{
+    RedirectionState &r = program.redirection;
+    SetStdHandle(STD_INPUT_HANDLE, r.savedInput);
+    SetStdHandle(STD_OUTPUT_HANDLE, r.savedOutput);
+    SetStdHandle(STD_ERROR_HANDLE, r.savedError);
+
+    // From here the pipe reaches end of file once every holder of the write end (the
+    // child and whatever inherited it from the child) has closed it.
+    close_handle_field(r.outputWrite);
+    // The child holds its own copy of its input; with both of ours closed its
+    // standard input delivers end of file at once instead of a read that never ends.
+    close_handle_field(r.inputRead);
+    close_handle_field(r.keptInputWrite);
+
+    auto entry = reinterpret_cast<OutputHandleEntry>(qx_resolve(r.entryName));
+    entry(&r.outputWindow);
+    if (r.outputWindow == 0)
+        MessageBoxA(nullptr, r.messageText, r.messageCaption, MB_OK);
+
+    const bool started = program.launch.status != 0;
+    const LineSink send = [&r](const char *line, uint32_t length) { SendOutputLine(r, line, length); };
+    StartOutput(r);
+    for (;;) {
+        DWORD bytesRead = 0;
+        BOOL read = ReadFile(r.outputRead, &r.outputBuffer[r.fillPosition - 1], FreeSpace(r),
+                             &bytesRead, nullptr);
+        if (!started || !read || bytesRead == 0)
+            break;
+        SplitReadBytes(r, bytesRead, send);
+    }
+    FinishOutput(r, send);
+    close_handle_field(r.outputRead);
+}

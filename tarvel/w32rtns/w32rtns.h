@@ -1,0 +1,116 @@
+// The storage of the routine library W32RTNS, kept for the life of the process and
+// shared by all threads, and the steps its routines share.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+
+// The launch routines' fields.
+struct LaunchState {
+    // Result of the last routine call: 0 success, 1 failure as a rule.
+    int32_t status = 0;
+    PROCESS_INFORMATION processInformation{};
+    STARTUPINFOA startupInformation{};
+    // Program text, one space, argument text, NUL.
+    char commandLine[1024] = {};
+    // Environment block handed to the new process.
+    void *environment = nullptr;
+    // 'y' during WAITEXE, 'n' during the other launch routines.
+    char waitMarker = 0;
+    // 'y' from the pipe set-up until the end of the launch that set it.
+    char redirectionMarker = 0;
+    // Exit code of the last waited child; 0 until one has been waited for.
+    uint32_t lastExitCode = 0;
+    HANDLE threadHandle = nullptr;
+    void *threadStart = nullptr;
+    uint32_t threadArgument = 0;
+    DWORD threadId = 0;
+    // Name of the entry STARTTHREAD starts, NUL-ended for the lookup.
+    char threadEntryName[13] = "tarvelthread";
+};
+
+static_assert(sizeof(PROCESS_INFORMATION) == 16);
+static_assert(sizeof(STARTUPINFOA) == 68);
+
+// The output redirection's fields: pipes, saved standard handles, the output window
+// and the line buffer with its 1-based indexes.
+struct RedirectionState {
+    static constexpr uint32_t bufferSize = 4096;
+
+    SECURITY_ATTRIBUTES pipeSecurity{};
+    HANDLE outputRead = nullptr;
+    HANDLE outputWrite = nullptr;
+    HANDLE inputRead = nullptr;
+    HANDLE inputWrite = nullptr;
+    // Non-inheritable duplicate of the input write end.
+    HANDLE keptInputWrite = nullptr;
+    HANDLE savedInput = nullptr;
+    HANDLE savedOutput = nullptr;
+    HANDLE savedError = nullptr;
+    HANDLE currentProcess = nullptr;
+    // Window that receives the line messages; 0 means none.
+    int32_t outputWindow = 0;
+    char outputBuffer[bufferSize] = {};
+    char shiftBuffer[bufferSize] = {};
+    // Position where the next read stores its first byte.
+    uint32_t fillPosition = 0;
+    // Count of the last read, then the last filled position.
+    DWORD endPosition = 0;
+    uint32_t lineStart = 0;
+    uint32_t scanPosition = 0;
+    uint32_t lastScanPosition = 0;
+    // Set when a full buffer without CR LF went out as a piece of a longer line; the
+    // CR LF that ends that line then sends no empty line of its own.
+    bool pieceSent = false;
+    HLOCAL memoryBlock = nullptr;
+    void *memoryAddress = nullptr;
+    // Name of the host entry that names the output window, NUL-ended for the lookup.
+    char entryName[23] = "QuennetGetOutputHandle";
+    char messageText[27] = "Contact Technical Support.";
+    char messageCaption[20] = "Redirection Failure";
+};
+
+struct W32rtns {
+    uint8_t initialised = 0;
+    LaunchState launch;
+    RedirectionState redirection;
+};
+
+extern W32rtns g_w32rtns;
+
+// The line message sent to the output window for each line of a child's output.
+constexpr UINT kOutputLineMessage = 0x0402;
+
+// Where the line splitting delivers each line: its bytes and length, without CR LF.
+using LineSink = std::function<void(const char *line, uint32_t length)>;
+
+// Line splitting over the output buffer. Before the first read: StartOutput. After
+// each read of FreeSpace() bytes or fewer into the buffer at the fill position:
+// SplitReadBytes. At end of output: FinishOutput, which sends what is left.
+void StartOutput(RedirectionState &r);
+uint32_t FreeSpace(const RedirectionState &r);
+void SplitReadBytes(RedirectionState &r, uint32_t bytesRead, const LineSink &send);
+void FinishOutput(RedirectionState &r, const LineSink &send);
+// Moves the unfinished line (line start to end position) to the front of the buffer.
+void KeepPartialLine(RedirectionState &r);
+
+// Program text, one space, argument text and a NUL into the command line; false, and
+// the command line untouched, when they do not fit in it.
+bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char *arguments);
+
+// Pipe set-up before a redirected launch: the process's standard handles become pipe
+// ends for the child to inherit.
+void OpenRedirection(W32rtns &program);
+// Output collection after the child was created: restores the standard handles, asks
+// the host for its output window, sends every line until end of file, and closes
+// the launch's pipe ends.
+void PumpChildOutput(W32rtns &program);
+// One line to the output window as message 0x0402 with a movable local block that
+// holds the line and a NUL; the block is the receiver's to free.
+void SendOutputLine(RedirectionState &r, const char *line, uint32_t length);
+// The launch shared by the four launch routines, once the command line is built and
+// the wait marker set, and, for the redirected routines, after the pipe set-up. environment: address of the caller's field
+// with the child's environment block, null or a null field for the caller's own.
+void LaunchCommand(W32rtns &program, void *const *environment);

@@ -1,0 +1,355 @@
+// The launch routines of W32RTNS against real child processes: output lines sent to
+// a window of the test's own, exit codes, standard handles, the missing output
+// window, thread start and the environment.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+#include "entries.h"
+#include "message_box.h"
+#include "message_recorder.h"
+#include "qurdex.h"
+#include "test_support.h"
+
+using test_support::MessageRecorder;
+using test_support::TempDir;
+
+namespace {
+
+std::atomic<int32_t> g_windowToGive{0};
+std::atomic<int> g_windowAsks{0};
+
+// The host entry as a host program supplies it: names the window for the lines.
+int32_t give_output_window(int32_t *window)
+{
+    ++g_windowAsks;
+    *window = g_windowToGive;
+    return 0;
+}
+
+std::string writer() { return test_support::program_dir() + "\\w32-writer.exe"; }
+
+struct Waited {
+    int32_t status = -1;
+    frame::BigEndian<4> exitCode;
+};
+
+Waited wait_exe(const std::string &program, const std::string &arguments, void *environment = nullptr)
+{
+    Waited w;
+    w.exitCode.set(0xEEEEEEEE);
+    w.status = WAITEXE("", program.c_str(), arguments.c_str(), "", &environment, &w.exitCode);
+    return w;
+}
+
+struct StandardHandles {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    bool operator==(const StandardHandles &) const = default;
+};
+
+// The lowest free handle value: it rises only while handles are leaking.
+uintptr_t probe_handle()
+{
+    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    CloseHandle(probe);
+    return reinterpret_cast<uintptr_t>(probe);
+}
+
+std::vector<std::string> report_lines(const std::string &file)
+{
+    std::vector<std::string> lines;
+    std::string text = test_support::read_file(file);
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+class Launch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        W32RTNS();   // the executable's entries are registered by the first entry
+        qx_register_entry("QuennetGetOutputHandle", reinterpret_cast<void *>(&give_output_window));
+        g_windowToGive = static_cast<int32_t>(reinterpret_cast<intptr_t>(recorder.window()));
+        g_windowAsks = 0;
+    }
+
+    std::vector<std::string> lines() const
+    {
+        std::vector<std::string> texts;
+        for (const auto &m : recorder.messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+
+    MessageRecorder recorder{0x0402, 0x0402};
+};
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(Launch, LinesOfOutputAndErrorArriveInWriteOrder)
+{
+    Waited w = wait_exe(writer(), "out \"a\\r\\nb\\r\\n\" err \"E1\\r\\n\" out \"x\\ny\\rz\\r\\n\" "
+                                  "out \"\\r\\n\" out \"first\\r\" sleep 300 out \"\\nsecond\"");
+    EXPECT_EQ(w.status, 0);
+    EXPECT_EQ(w.exitCode.get(), 0u);
+    EXPECT_EQ(lines(), (Lines{"a", "b", "E1", "x\ny\rz", "", "first", "second"}));
+    EXPECT_EQ(g_windowAsks, 1);
+    for (const auto &m : recorder.messages) {
+        EXPECT_EQ(m.wParam, 1u);
+        EXPECT_EQ(m.blockSize, m.text.size() + 1) << m.text;
+    }
+}
+
+TEST_F(Launch, LongLineArrivesInPiecesWithNothingLost)
+{
+    Waited w = wait_exe(writer(), "repeat 10000 z out \"\\r\\nend\"");
+    EXPECT_EQ(w.status, 0);
+    EXPECT_EQ(lines(), (Lines{std::string(4096, 'z'), std::string(4096, 'z'), std::string(1808, 'z'), "end"}));
+}
+
+TEST_F(Launch, ExitCodeBigEndianModuloABillionAndInFullAfterwards)
+{
+    Waited w = wait_exe(writer(), "exit 0xC0000005");
+    EXPECT_EQ(w.status, 0);
+    const uint8_t reduced[4] = {0x0D, 0x2F, 0xA2, 0x05};
+    EXPECT_EQ(std::memcmp(w.exitCode.bytes, reduced, 4), 0);
+    uint32_t last = 0;
+    AGETLASTRETURNCODEFROMWAITCH(&last);
+    const uint8_t full[4] = {0x05, 0x00, 0x00, 0xC0};
+    EXPECT_EQ(std::memcmp(&last, full, 4), 0);
+}
+
+TEST_F(Launch, LastExitCodeIsZeroBeforeAnyLaunch)
+{
+    uint32_t last = 0xdeadbeef;
+    AGETLASTRETURNCODEFROMWAITCH(&last);
+    EXPECT_EQ(last, 0u);
+}
+
+TEST_F(Launch, ProgramThatCannotStartKeepsThePreviousExitCode)
+{
+    ASSERT_EQ(wait_exe(writer(), "exit 7").status, 0);
+    recorder.messages.clear();
+    StandardHandles before;
+    Waited w = wait_exe("Z:\\no\\such\\program.exe", "x");
+    EXPECT_EQ(w.status, 1);
+    EXPECT_EQ(w.exitCode.get(), 7u);
+    EXPECT_EQ(g_windowAsks, 2);
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_TRUE(StandardHandles{} == before);
+
+    int32_t processId = 0x5EEEEEEE;
+    void *environment = nullptr;
+    EXPECT_EQ(QUENNETSTARTEXE("", "Z:\\no\\such\\program.exe", "", "", &environment, &processId), 1);
+    EXPECT_EQ(processId, 0);
+}
+
+TEST_F(Launch, ChildSeesItsCommandLineHiddenWindowPipesAndEmptyInput)
+{
+    TempDir dir;
+    std::string file = dir.file("report.txt");
+    Waited w = wait_exe(writer(), "report " + file + " stdin");
+    ASSERT_EQ(w.status, 0);
+    Lines seen = report_lines(file);
+    ASSERT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen[0], writer() + " report " + file + " stdin");
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, directory);
+    EXPECT_EQ(seen[1], directory);
+    EXPECT_EQ(seen[2], std::to_string(STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW));
+    EXPECT_EQ(seen[3], std::to_string(SW_HIDE));
+    // The child's standard input is at its end from the start: it reads nothing and
+    // does not wait.
+    EXPECT_EQ(lines(), (Lines{"stdin 0"}));
+}
+
+TEST_F(Launch, StandardHandlesAreRestoredAndNoHandleLeaks)
+{
+    StandardHandles before;
+    ASSERT_EQ(wait_exe(writer(), "out \"one\\r\\n\"").status, 0);
+    EXPECT_TRUE(StandardHandles{} == before);
+    uintptr_t afterFirst = probe_handle();
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_EQ(wait_exe(writer(), "out \"one\\r\\n\" err two").status, 0);
+    }
+    EXPECT_EQ(probe_handle(), afterFirst);
+    EXPECT_TRUE(StandardHandles{} == before);
+    EXPECT_EQ(recorder.messages.size(), 1u + 200 * 2);
+}
+
+TEST_F(Launch, QuennetStartExeAndSinglExeWaitAndHandBackTheProcessId)
+{
+    TempDir dir;
+    for (auto routine : {&QUENNETSTARTEXE, &SINGLEXE}) {
+        std::string file = dir.file("pid.txt");
+        DeleteFileA(file.c_str());
+        int32_t processId = 0;
+        void *environment = nullptr;
+        std::string arguments = "sleep 300 report " + file + " out done";
+        ASSERT_EQ(routine("", writer().c_str(), arguments.c_str(), "", &environment, &processId), 0);
+        Lines seen = report_lines(file);
+        ASSERT_EQ(seen.size(), 5u);
+        EXPECT_EQ(seen[4], std::to_string(processId));
+    }
+    EXPECT_EQ(lines(), (Lines{"done", "done"}));
+}
+
+TEST_F(Launch, SpawnExeReturnsAtOnceWithDefaultHandlesAndShowState)
+{
+    ASSERT_EQ(wait_exe(writer(), "exit 3").status, 0);
+    TempDir dir;
+    std::string file = dir.file("spawned.txt");
+    std::string arguments = "report " + file + " sleep 2000";
+    void *environment = nullptr;
+    DWORD start = GetTickCount();
+    ASSERT_EQ(SPAWNEXE("", writer().c_str(), arguments.c_str(), "", &environment), 0);
+    EXPECT_LT(GetTickCount() - start, 1500u);
+    EXPECT_EQ(g_windowAsks, 1);
+
+    Lines seen;
+    for (int i = 0; i < 200 && seen.size() < 5; ++i, Sleep(50))
+        seen = report_lines(file);
+    ASSERT_EQ(seen.size(), 5u);
+    DWORD flags = std::stoul(seen[2]);
+    EXPECT_EQ(flags & (STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW), 0u);
+    uint32_t last = 0;
+    AGETLASTRETURNCODEFROMWAITCH(&last);
+    EXPECT_EQ(last, 3u);
+    HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(seen[4]));
+    if (child != nullptr) {
+        WaitForSingleObject(child, 10000);
+        CloseHandle(child);
+    }
+}
+
+TEST_F(Launch, CommandLineTooLongStartsNothing)
+{
+    StandardHandles before;
+    Waited w = wait_exe(writer(), "out " + std::string(1100, 'a'));
+    EXPECT_EQ(w.status, 1);
+    EXPECT_EQ(g_windowAsks, 0);
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_TRUE(StandardHandles{} == before);
+}
+
+TEST_F(Launch, OutputWindowZeroShowsTheBoxThenDrainsTheOutput)
+{
+    g_windowToGive = 0;
+    test_support::MessageBoxSeen seen;
+    std::thread presser([&] {
+        if (auto box = test_support::wait_for_message_box(GetCurrentProcessId(), 20000)) {
+            seen = *box;
+            test_support::press_ok(*box);
+        }
+    });
+    // More output than a pipe holds: the child blocks until the collection drains it.
+    Waited w = wait_exe(writer(), "out \"line\\r\\n\" repeat 300000 q out \"\\r\\nlast\" exit 5");
+    presser.join();
+    EXPECT_EQ(seen.caption, "Redirection Failure");
+    EXPECT_EQ(seen.text, "Contact Technical Support.");
+    EXPECT_EQ(w.status, 0);
+    EXPECT_EQ(w.exitCode.get(), 5u);
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(Launch, WaitsWhileAGrandchildHoldsTheOutputPipe)
+{
+    DWORD start = GetTickCount();
+    Waited w = wait_exe(writer(), "spawn 1500 out \"spawned\\r\\n\"");
+    EXPECT_EQ(w.status, 0);
+    EXPECT_GE(GetTickCount() - start, 1400u);
+    EXPECT_EQ(lines(), (Lines{"spawned"}));
+}
+
+TEST_F(Launch, LaunchesFromTwoThreadsTakeTurns)
+{
+    StandardHandles before;
+    std::atomic<int> finished{0};
+    auto run = [&](const char *name) {
+        std::string arguments = std::string("out ") + name + "1\\r\\n sleep 400 out " + name + "2";
+        wait_exe(writer(), arguments);
+        ++finished;
+    };
+    std::thread a(run, "A"), b(run, "B");
+    // The lines are sent to this thread's window, so it serves them meanwhile.
+    EXPECT_TRUE(recorder.pump_until([&] { return finished == 2; }, 30000));
+    a.join();
+    b.join();
+    Lines got = lines();
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0].substr(1), "1");
+    EXPECT_EQ(got[1], got[0].substr(0, 1) + "2");
+    EXPECT_EQ(got[2].substr(1), "1");
+    EXPECT_EQ(got[3], got[2].substr(0, 1) + "2");
+    EXPECT_NE(got[0], got[2]);
+    EXPECT_TRUE(StandardHandles{} == before);
+}
+
+TEST_F(Launch, EnvironmentOfTheCallerOrTheGivenBlock)
+{
+    SetEnvironmentVariableA("W32TEST", "own");
+    std::string block;
+    for (const char *p = QUENNETGETENV(); *p != '\0'; p += std::strlen(p) + 1)
+        block += std::string(p) + '\0';
+    EXPECT_NE(block.find(std::string("W32TEST=own") + '\0'), std::string::npos);
+
+    ASSERT_EQ(wait_exe(writer(), "env W32TEST").status, 0);
+    std::string given = std::string("W32TEST=given") + '\0' + block + '\0';
+    ASSERT_EQ(wait_exe(writer(), "env W32TEST", given.data()).status, 0);
+    EXPECT_EQ(lines(), (Lines{"own", "given"}));
+}
+
+namespace {
+std::atomic<uint32_t> g_threadArgument{0};
+HANDLE g_threadEntered = nullptr;
+HANDLE g_threadRelease = nullptr;
+
+int32_t thread_entry(uint32_t argument)
+{
+    g_threadArgument = argument;
+    SetEvent(g_threadEntered);
+    WaitForSingleObject(g_threadRelease, 10000);
+    return 0;
+}
+} // namespace
+
+TEST(StartThread, StartsTheThreadEntryWithTheNumberAndDoesNotWait)
+{
+    W32RTNS();
+    qx_register_entry("tarvelthread", reinterpret_cast<void *>(&thread_entry));
+    g_threadEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_threadRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_EQ(STARTTHREAD("00001234"), 0);
+    EXPECT_EQ(WaitForSingleObject(g_threadEntered, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(g_threadArgument, 1234u);
+    SetEvent(g_threadRelease);
+    CloseHandle(g_threadEntered);
+    CloseHandle(g_threadRelease);
+}
+
+// The controller's own thread entry takes the action file the eight digits name and
+// deletes it once read.
+TEST(StartThread, ControllerThreadTakesTheActionFileNamedByTheDigits)
+{
+    TempDir dir;
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+    test_support::write_file(dir.file("00004321"), std::string(1784, '\0'));
+    EXPECT_EQ(STARTTHREAD("00004321"), 0);
+    bool gone = false;
+    for (int i = 0; i < 200 && !gone; ++i, Sleep(50))
+        gone = !test_support::file_exists(dir.file("00004321"));
+    SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(gone);
+}

@@ -1,0 +1,91 @@
+// The hot-spot picture control.
+#include "hotspot_wnd.h"
+
+BEGIN_MESSAGE_MAP(CHotSpotWnd, CPelvexPictureWnd)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
+    ON_WM_SETCURSOR()
+END_MESSAGE_MAP()
+
+CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int W, int H, int w, int h)
+{
+    if (!(style & HSW_MAPPING) || !pictureLoaded)
+        return point;
+    if (style & HSW_CENTRED)
+        return CPoint(point.x + (w - W) / 2, point.y + (h - H) / 2);
+    if ((style & HSW_STRETCHED) && W != 0 && H != 0)
+        return CPoint(point.x * w / W, point.y * h / H);
+    return point;
+}
+
+int FindHotSpot(const CTypedPtrArray<CPtrArray, HotSpot *> &spots, CPoint point)
+{
+    for (int i = spots.GetSize() - 1; i >= 0; --i) {
+        if (::PtInRect(&spots.GetAt(i)->rect, point))
+            return i;
+    }
+    return -1;
+}
+
+CHotSpotWnd::CHotSpotWnd() : m_hHandCursor(nullptr) {}
+
+CHotSpotWnd::~CHotSpotWnd()
+{
+    for (int i = m_hotSpots.GetSize() - 1; i >= 0; --i)
+        delete m_hotSpots.GetAt(i);
+    m_hotSpots.RemoveAll();
+}
+
+void CHotSpotWnd::AddHotSpot(const RECT &rect, UINT nCmdID)
+{
+    auto *spot = new HotSpot{rect, nCmdID};
+    m_hotSpots.SetAtGrow(m_hotSpots.GetSize(), spot);
+}
+
+void CHotSpotWnd::MapPoint(CPoint &point)
+{
+    DWORD style = static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE));
+    CRect client;
+    GetClientRect(&client);
+    point = MapPicturePoint(point, style, m_lpPicture != nullptr, client.Width(), client.Height(),
+                            GetPictureWidth(), GetPictureHeight());
+}
+
+int CHotSpotWnd::HitTest(CPoint point)
+{
+    CPoint mapped = point;
+    MapPoint(mapped);
+    return FindHotSpot(m_hotSpots, mapped);
+}
+
+void CHotSpotWnd::OnLButtonDown(UINT, CPoint point)
+{
+    Default();
+    int index = HitTest(point);
+    if (index < 0)
+        return;
+    CWnd *parent = CWnd::FromHandle(::GetParent(m_hWnd));
+    if (parent != nullptr)
+        parent->SendMessage(WM_COMMAND, m_hotSpots.GetAt(index)->nCmdID, 0);
+}
+
+void CHotSpotWnd::OnMouseMove(UINT, CPoint point)
+{
+    Default();
+    if (HitTest(point) < 0) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+        return;
+    }
+    if (m_hHandCursor == nullptr) {
+        const char *name = MAKEINTRESOURCEA(kHandCursor);
+        HINSTANCE module =
+            AfxFindResourceHandle(name, reinterpret_cast<const char *>(RT_GROUP_CURSOR));
+        m_hHandCursor = ::LoadCursorA(module, name);
+    }
+    ::SetCursor(m_hHandCursor);
+}
+
+BOOL CHotSpotWnd::OnSetCursor(CWnd *, UINT, UINT)
+{
+    return TRUE;
+}
