@@ -97,34 +97,6 @@ uint64_t leading(const std::string &name)
     return lead;
 }
 
-// The record named name, found the way a walk from the head finds it: it stops at
-// the first record of that name or the first whose name over name's length is
-// greater. Every record before one of a name sorts no higher over that name's
-// length, so the first record of the name is the one; the indexes give it at once
-// for names that fit the name field.
-uint32_t find_record(const Joinenv &s, const std::string &name)
-{
-    if (name.empty())
-        return kNoRecord;
-    if (name.size() <= kNameWidth) {
-        auto added = s.index.added.find(name);
-        if (added != s.index.added.end())
-            return added->second;
-        auto base = s.index.baseNames.find(name);
-        return base != s.index.baseNames.end() ? base->second : kNoRecord;
-    }
-    for (uint32_t at = s.head; at != kNoRecord;) {
-        EnvRecord r = read_record(s, at);
-        int c = compare_name(s, r, at, name);
-        if (c == 0 && r.nameLength == name.size())
-            return at;
-        if (c > 0)
-            return kNoRecord;
-        at = r.next;
-    }
-    return kNoRecord;
-}
-
 // The last base record whose name over name's length is not greater (kNoRecord:
 // none). No record before it stops a walk for name, as every record before a base
 // record sorts no higher than it over any length.
@@ -137,21 +109,32 @@ uint32_t last_base_not_greater(const Joinenv &s, const std::string &name)
     return after == order.begin() ? kNoRecord : (after - 1)->at;
 }
 
-// Where a new name goes, as the walk from the head finds it: after previous
-// (kNoRecord: at the head), at position in the settings that follow base record gap.
+// Where the walk from the head for a name stops: at the first record of that name
+// (found), or where a new record of that name goes, after previous (kNoRecord: at
+// the head), at position among the settings that follow base record gap.
 struct Place {
-    uint32_t previous;
-    uint32_t gap;
-    size_t position;
+    uint32_t found = kNoRecord;
+    uint32_t previous = kNoRecord;
+    uint32_t gap = kNoRecord;
+    size_t position = 0;
 };
 
-Place find_place(const Joinenv &s, const std::string &name)
+// The walk from the head, which stops at the first record of the name or the first
+// whose name over the name's length is greater. Every record before one of a name
+// sorts no higher over that name's length, so a base record of the name is met
+// first; else the walk can start after the last base record that is not greater
+// and meet only the settings after it. Names longer than the name field walk the
+// whole way.
+Place walk(const Joinenv &s, const std::string &name)
 {
+    Place place;
     if (name.size() <= kNameWidth) {
-        // The walk goes on from that base record through the settings after it; the
-        // next base record is greater and stops it.
-        Place place{last_base_not_greater(s, name), kNoRecord, 0};
-        place.gap = place.previous;
+        auto base = s.index.baseNames.find(name);
+        if (base != s.index.baseNames.end()) {
+            place.found = base->second;
+            return place;
+        }
+        place.previous = place.gap = last_base_not_greater(s, name);
         auto gap = s.index.gaps.find(place.gap);
         if (gap == s.index.gaps.end())
             return place;
@@ -161,19 +144,30 @@ Place find_place(const Joinenv &s, const std::string &name)
         uint64_t lead = leading(name) & mask;
         for (const ListIndex::Added &e : gap->second) {
             uint64_t other = e.lead & mask;
-            bool greater = other > lead || (other == lead && name.size() > 8 &&
-                                            compare_name(s, read_record(s, e.at), e.at, name) > 0);
-            if (greater)
+            if (other > lead)
                 break;
+            if (other == lead) {
+                int c = name.size() > 8 ? compare_name(s, read_record(s, e.at), e.at, name) : 0;
+                if (c > 0)
+                    break;
+                if (c == 0 && e.length == name.size()) {
+                    place.found = e.at;
+                    return place;
+                }
+            }
             place.previous = e.at;
             ++place.position;
         }
         return place;
     }
-    Place place{kNoRecord, kNoRecord, 0};
     for (uint32_t at = s.head; at != kNoRecord;) {
         EnvRecord r = read_record(s, at);
-        if (compare_name(s, r, at, name) > 0)
+        int c = compare_name(s, r, at, name);
+        if (c == 0 && r.nameLength == name.size()) {
+            place.found = at;
+            return place;
+        }
+        if (c > 0)
             break;
         if (r.entryPosition != 0) {
             place.gap = at;
@@ -236,15 +230,14 @@ void write_value(Joinenv &s, EnvRecord &r, uint32_t valueAt)
 void place_setting(Joinenv &s)
 {
     const std::string &name = s.newName;
-    uint32_t found = find_record(s, name);
-    if (found != kNoRecord) {
-        EnvRecord r = read_record(s, found);
+    Place place = walk(s, name);
+    if (place.found != kNoRecord) {
+        EnvRecord r = read_record(s, place.found);
         write_value(s, r, s.fileEnd);
-        write_record(s, found, r);
+        write_record(s, place.found, r);
         s.fileEnd += r.valueLength;
         return;
     }
-    Place place = find_place(s, name);
     uint32_t previous = place.previous;
     uint32_t placed = s.fileEnd;
     EnvRecord before{};
@@ -266,11 +259,9 @@ void place_setting(Joinenv &s)
         before.next = placed;
         write_record(s, previous, before);
     }
-    if (name.size() <= kNameWidth)
-        s.index.added.emplace(name, placed);
     std::vector<ListIndex::Added> &gap = s.index.gaps[place.gap];
     gap.insert(gap.begin() + static_cast<std::ptrdiff_t>(place.position),
-               ListIndex::Added{placed, leading(name)});
+               ListIndex::Added{placed, static_cast<uint16_t>(name.size()), leading(name)});
 }
 
 // Size of the environment block at base, final zero included, or 0 when it is
@@ -394,7 +385,6 @@ void build_index(Joinenv &s)
     ListIndex &index = s.index;
     index.baseOrder.clear();
     index.baseNames.clear();
-    index.added.clear();
     index.gaps.clear();
     for (uint32_t at = s.head; at != kNoRecord;) {
         EnvRecord r = read_record(s, at);
@@ -449,7 +439,6 @@ void reset_to_base(Joinenv &s)
     CBL_WRITE_VFILE(s.vfile, 0, s.baseEnd, records.data());
     s.head = s.baseHead;
     s.fileEnd = s.baseEnd;
-    s.index.added.clear();
     s.index.gaps.clear();
 }
 
@@ -504,7 +493,7 @@ void convert_setting_text(const char *text, size_t length, char *area)
 
 bool append_value_of(Joinenv &s, const std::string &name, std::string &out)
 {
-    uint32_t at = find_record(s, name);
+    uint32_t at = name.empty() ? kNoRecord : walk(s, name).found;
     if (at == kNoRecord)
         return false;
     append_record_value(s, read_record(s, at), out);

@@ -46,12 +46,12 @@ struct ListIndex {
         std::string name; // its name field without the padding
     };
     struct Added {
-        uint32_t at;   // the record's offset
-        uint64_t lead; // its first eight characters, padded, as one number
+        uint32_t at;     // the record's offset
+        uint16_t length; // its name's length
+        uint64_t lead;   // its first eight characters, padded, as one number
     };
     std::vector<Entry> baseOrder;                        // base records, ascending
     std::unordered_map<std::string, uint32_t> baseNames; // first base record of a name
-    std::unordered_map<std::string, uint32_t> added;     // records this call inserted
     // This call's records in list order, by the base record they follow (kNoRecord:
     // those before the first base record).
     std::unordered_map<uint32_t, std::vector<Added>> gaps;
