@@ -46,6 +46,7 @@ const qx_entry_row g_entry_table[] = {
     // W32ENUM
 
     // JOINENV
+    CODE_ROW(JOINENV),
 };
 
 #undef CODE_ROW
