@@ -60,5 +60,8 @@ BOOL __stdcall QuennetEnumProc2(HWND window, LPARAM foundWindow);
 BOOL __stdcall QuennetEnumProc(HWND window, LPARAM foundWindow);
 
 // JOINENV
+const char *JOINENV(const uint32_t *count, const char *text1, const char *text2,
+                    const char *text3, const char *text4, const char *text5, const char *text6,
+                    const char *text7, const char *text8, const char *text9);
 
 }

@@ -62,6 +62,7 @@ const qx_entry_row g_entry_table[] = {
     STDCALL_ROW(QuennetEnumProc, 8),
 
     // JOINENV
+    CODE_ROW(JOINENV),
 };
 
 #undef CODE_ROW

@@ -39,7 +39,8 @@ PROCESS_INFORMATION start_child(const std::string &command_line, const std::stri
     return pi;
 }
 
-ChildRun run_child(const std::string &command_line, const std::string &directory, DWORD timeout_ms)
+ChildRun run_child(const std::string &command_line, const std::string &directory, DWORD timeout_ms,
+                   const char *environment)
 {
     ChildRun run;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -57,7 +58,8 @@ ChildRun run_child(const std::string &command_line, const std::string &directory
     PROCESS_INFORMATION pi{};
     std::vector<char> cmd(command_line.begin(), command_line.end());
     cmd.push_back('\0');
-    BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0,
+                                  const_cast<char *>(environment),
                                   directory.empty() ? nullptr : directory.c_str(), &si, &pi);
     CloseHandle(write_end);
     if (!started) {

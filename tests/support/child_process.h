@@ -20,9 +20,10 @@ std::string program_dir();
 std::string wine_path(const std::string &unix_path);
 
 // Runs command_line in directory (empty: the current one) with its standard output and
-// error collected, waits up to timeout_ms, and ends it when it takes longer.
+// error collected, waits up to timeout_ms, and ends it when it takes longer. environment
+// is the child's environment block (nullptr: this process's).
 ChildRun run_child(const std::string &command_line, const std::string &directory = "",
-                   DWORD timeout_ms = 30000);
+                   DWORD timeout_ms = 30000, const char *environment = nullptr);
 
 // Starts command_line without waiting; the caller owns the returned handles. A
 // show_window of 0 or more is handed to the child as its start-up show setting.

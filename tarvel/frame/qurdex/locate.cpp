@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "internal.h"
 #include "library_format.h"
 #include "text_field.h"
 
@@ -39,33 +40,6 @@ std::string process_variable(const std::string &name)
     n = GetEnvironmentVariableA(name.c_str(), value.data(), n);
     value.resize(n);
     return value;
-}
-
-// The names a locate tries for name, in order: name itself, or for $NAME\REST
-// REST in each directory listed in the variable NAME.
-std::vector<std::string> candidates(const std::string &name)
-{
-    if (name.empty() || name[0] != '$')
-        return {name};
-    size_t end = 1;
-    while (end < name.size() && !is_path_separator(name[end]))
-        ++end;
-    std::string rest = end < name.size() ? name.substr(end + 1) : std::string();
-    std::string list = process_variable(name.substr(1, end - 1));
-    std::vector<std::string> names;
-    size_t from = 0;
-    while (from <= list.size()) {
-        size_t to = list.find(';', from);
-        if (to == std::string::npos)
-            to = list.size();
-        std::string dir = list.substr(from, to - from);
-        if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"')
-            dir = dir.substr(1, dir.size() - 2);
-        if (!dir.empty())
-            names.push_back(rest.empty() ? dir : dir + (is_path_separator(dir.back()) ? "" : "\\") + rest);
-        from = to + 1;
-    }
-    return names;
 }
 
 std::string full_name(const std::string &name)
@@ -101,7 +75,7 @@ std::string library_member(const std::string &path)
 // The first existing file among the candidates of name, as a full name; empty when none.
 std::string first_file(const std::string &name)
 {
-    for (const std::string &candidate : candidates(name)) {
+    for (const std::string &candidate : qurdex::candidates(name)) {
         std::string path = full_name(candidate);
         if (!path.empty() && is_file(path))
             return path;
@@ -110,6 +84,31 @@ std::string first_file(const std::string &name)
 }
 
 } // namespace
+
+std::vector<std::string> qurdex::candidates(const std::string &name)
+{
+    if (name.empty() || name[0] != '$')
+        return {name};
+    size_t end = 1;
+    while (end < name.size() && !is_path_separator(name[end]))
+        ++end;
+    std::string rest = end < name.size() ? name.substr(end + 1) : std::string();
+    std::string list = process_variable(name.substr(1, end - 1));
+    std::vector<std::string> names;
+    size_t from = 0;
+    while (from <= list.size()) {
+        size_t to = list.find(';', from);
+        if (to == std::string::npos)
+            to = list.size();
+        std::string dir = list.substr(from, to - from);
+        if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"')
+            dir = dir.substr(1, dir.size() - 2);
+        if (!dir.empty())
+            names.push_back(rest.empty() ? dir : dir + (is_path_separator(dir.back()) ? "" : "\\") + rest);
+        from = to + 1;
+    }
+    return names;
+}
 
 extern "C" {
 
@@ -122,7 +121,7 @@ int32_t CBL_LOCATE_FILE(const char *name, const uint8_t *mode, uint8_t *located,
     std::memset(buffer, ' ', width);
     if (*mode != 0)
         return QX_PATH_BAD_PARAMETER;
-    for (const std::string &candidate : candidates(frame::field_text(name, QX_NAME_MAX))) {
+    for (const std::string &candidate : qurdex::candidates(frame::field_text(name, QX_NAME_MAX))) {
         std::string path = full_name(candidate);
         if (path.empty())
             continue;

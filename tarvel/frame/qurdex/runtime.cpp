@@ -1,6 +1,7 @@
 // Frame services of the run-time: entry registry, call by name, run-unit end,
 // run-time errors, command line, environment and number text.
 #include "qurdex.h"
+#include "internal.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,8 +42,9 @@ const char *error_text(int number)
     }
 }
 
-// Writes text to standard error when the process has one, and to the debugger.
-void report(const std::string &text)
+} // namespace
+
+void qurdex::report(const std::string &text)
 {
     OutputDebugStringA(text.c_str());
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
@@ -51,8 +53,6 @@ void report(const std::string &text)
     DWORD written = 0;
     WriteFile(err, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
-
-} // namespace
 
 extern "C" {
 
@@ -130,7 +130,7 @@ void qx_runtime_error(int number, const char *detail)
     char text[400];
     std::snprintf(text, sizeof text, "qurdex: run-time error %d: %s: %.300s\r\n", number,
                   error_text(number), detail != nullptr ? detail : "");
-    report(text);
+    qurdex::report(text);
     qx_stop_run(number);
 }
 

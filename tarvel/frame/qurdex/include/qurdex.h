@@ -222,6 +222,63 @@ QURDEX_API int32_t qx_library_file(const uint8_t *function, const uint8_t *recor
    NUL). One that is not open is QX_PATH_NOT_FOUND. */
 QURDEX_API int32_t qx_release_library(const char *name);
 
+/* ---- Virtual file and record sort ------------------------------------- */
+
+/* A virtual file is a byte store in memory that grows as it is written, addressed
+   by a 32-bit offset. CBL_OPEN_VFILE gives a new, empty one its 2-byte handle; it
+   lives for the life of the process. Writing past the end grows it, bytes never
+   written read as zero. Reading past the end fills the rest of the buffer with
+   zero bytes and returns 10. A handle that was never opened returns 9; a store
+   that cannot grow returns 14. */
+QURDEX_API int32_t CBL_OPEN_VFILE(uint16_t *handle);
+QURDEX_API int32_t CBL_READ_VFILE(uint16_t handle, uint32_t offset, uint32_t count, void *buffer);
+QURDEX_API int32_t CBL_WRITE_VFILE(uint16_t handle, uint32_t offset, uint32_t count,
+                                   const void *buffer);
+
+/* The record sort, driven by operation codes. A sort is opened with its record
+   and key description and a work file, given its records one at a time, sorted,
+   and its records are taken back one at a time; ending it closes and removes the
+   work file. The records given are kept in the work file until the sort.
+   Keys compare as unsigned bytes; records with equal keys come back in the order
+   given when ascending, and in exactly the reverse order when descending.
+
+   After every operation block->status holds two characters:
+     "00" done;  "10" no more records to take;
+     "30" the work file could not be made, written or read back;
+     "90" a bad record or key description, or an unknown operation;
+     "91" an operation out of sequence, or a sort that is not open.
+   A first character above "2" is an error for CBL_FILE_ERROR to report. The
+   result is 0 for "00", otherwise the status as a number.
+
+   The work file name is a field that ends at its first space or NUL. A name that
+   begins with "$" and a variable name ("$TMP/zkorgsrt.dat") stands for the file
+   of that name in the directory the process variable names. */
+enum {
+    QX_SORT_OPEN = 1,     /* describe the sort, make the work file */
+    QX_SORT_RELEASE = 2,  /* give one record */
+    QX_SORT_SORT = 3,     /* end of input: order the records */
+    QX_SORT_RETURN = 4,   /* take the next record in order into record */
+    QX_SORT_END = 5       /* close and remove the work file */
+};
+#pragma pack(push, 1)
+typedef struct qx_sort_block {
+    char status[2];          /* set by every operation */
+    uint16_t recordLength;   /* bytes in each record */
+    uint16_t keyOffset;      /* first byte of the key within the record */
+    uint16_t keyLength;      /* bytes of the key */
+    uint8_t descending;      /* 0 ascending, 1 descending */
+    uint8_t reserved[3];
+    uint32_t sort;           /* set by QX_SORT_OPEN; names the sort afterwards */
+    char workFile[255];      /* work file name, padded with spaces */
+} qx_sort_block;
+#pragma pack(pop)
+QURDEX_API int32_t EXTSM(uint32_t operation, qx_sort_block *block, void *record);
+
+/* Reports a file error: the two-character status and the file name (a field that
+   ends at its first space or NUL, within 255 bytes) on standard error and the debugger channel.
+   Returns 0; the caller decides what follows. */
+QURDEX_API int32_t CBL_FILE_ERROR(const char *status, const char *fileName);
+
 #ifdef __cplusplus
 }
 #endif
@@ -237,6 +294,15 @@ static_assert(offsetof(qx_filename_record, totalLength) == 16);
 static_assert(offsetof(qx_filename_record, splitBufferLength) == 18);
 static_assert(offsetof(qx_filename_record, joinBufferLength) == 20);
 static_assert(offsetof(qx_filename_record, firstComponentLength) == 22);
+
+static_assert(sizeof(qx_sort_block) == 271);
+static_assert(offsetof(qx_sort_block, status) == 0);
+static_assert(offsetof(qx_sort_block, recordLength) == 2);
+static_assert(offsetof(qx_sort_block, keyOffset) == 4);
+static_assert(offsetof(qx_sort_block, keyLength) == 6);
+static_assert(offsetof(qx_sort_block, descending) == 8);
+static_assert(offsetof(qx_sort_block, sort) == 12);
+static_assert(offsetof(qx_sort_block, workFile) == 16);
 
 constexpr qx_be16 qx_be16_of(uint16_t v)
 {

@@ -1,0 +1,1 @@
+add_benchmark(joinenv_bench SOURCES joinenv_bench.cpp LIBS tarvel_programs)

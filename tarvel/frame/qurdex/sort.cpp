@@ -1,0 +1,230 @@
+// The record sort: records given one at a time are kept in a work file, sorted by
+// an unsigned byte key when input ends, and taken back one at a time. Its file
+// error report lives here too.
+#include "qurdex.h"
+#include "internal.h"
+#include "text_field.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Records given are collected up to this many bytes before one write to the work file.
+constexpr size_t kSpoolBytes = 64 * 1024;
+// How long a busy work file is waited for: tries times the wait.
+constexpr int kBusyTries = 1000;
+constexpr DWORD kBusyWaitMs = 5;
+
+struct Sort {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    size_t recordLength = 0;
+    size_t keyOffset = 0;
+    size_t keyLength = 0;
+    bool descending = false;
+    bool sorted = false;
+    std::vector<uint8_t> spool;   // records given and not yet written
+    size_t given = 0;
+    std::vector<uint8_t> records; // all records, read back at the sort
+    std::vector<size_t> order;    // record numbers in the order they are taken
+    size_t taken = 0;
+
+    ~Sort()
+    {
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file); // the work file was opened to be deleted on close
+    }
+};
+
+struct Sorts {
+    std::mutex lock;
+    uint32_t last = 0;
+    std::map<uint32_t, std::unique_ptr<Sort>> open;
+};
+
+Sorts &sorts()
+{
+    static Sorts s;
+    return s;
+}
+
+int32_t set_status(qx_sort_block *block, const char *status)
+{
+    block->status[0] = status[0];
+    block->status[1] = status[1];
+    return static_cast<int32_t>((status[0] - '0') * 10 + (status[1] - '0'));
+}
+
+// The work file's path: "$NAME/REST" stands for REST in the directory the process
+// variable NAME names. Empty when that variable is not set.
+std::string work_file_path(const char *field)
+{
+    std::vector<std::string> names =
+        qurdex::candidates(frame::field_text(field, sizeof(qx_sort_block::workFile)));
+    return names.empty() ? std::string() : names.front();
+}
+
+bool write_all(HANDLE file, const uint8_t *data, size_t size)
+{
+    while (size > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) || written == 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool read_all(HANDLE file, uint8_t *data, size_t size)
+{
+    while (size > 0) {
+        DWORD got = 0;
+        if (!ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) || got == 0)
+            return false;
+        data += got;
+        size -= got;
+    }
+    return true;
+}
+
+bool flush_spool(Sort &s)
+{
+    bool ok = write_all(s.file, s.spool.data(), s.spool.size());
+    s.spool.clear();
+    return ok;
+}
+
+// Makes the work file for this sort alone. It is deleted on close, so it goes even
+// when the process ends mid-sort. A work file of the same name that another sort
+// (of this process or another) holds is waited for, a few seconds at most.
+HANDLE create_work_file(const std::string &path)
+{
+    for (int tries = 0;; ++tries) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+            tries == kBusyTries)
+            return file;
+        Sleep(kBusyWaitMs);
+    }
+}
+
+int32_t open_sort(Sorts &all, qx_sort_block *block)
+{
+    auto s = std::make_unique<Sort>();
+    s->recordLength = block->recordLength;
+    s->keyOffset = block->keyOffset;
+    s->keyLength = block->keyLength;
+    s->descending = block->descending != 0;
+    if (s->recordLength == 0 || s->keyLength == 0 || s->keyOffset + s->keyLength > s->recordLength)
+        return set_status(block, "90");
+    std::string path = work_file_path(block->workFile);
+    if (path.empty())
+        return set_status(block, "30");
+    s->file = create_work_file(path);
+    if (s->file == INVALID_HANDLE_VALUE)
+        return set_status(block, "30");
+    std::lock_guard<std::mutex> hold(all.lock);
+    block->sort = ++all.last;
+    all.open[block->sort] = std::move(s);
+    return set_status(block, "00");
+}
+
+int32_t release_record(Sort &s, qx_sort_block *block, const void *record)
+{
+    if (s.sorted)
+        return set_status(block, "91");
+    const auto *bytes = static_cast<const uint8_t *>(record);
+    s.spool.insert(s.spool.end(), bytes, bytes + s.recordLength);
+    ++s.given;
+    if (s.spool.size() >= kSpoolBytes && !flush_spool(s))
+        return set_status(block, "30");
+    return set_status(block, "00");
+}
+
+// Reads every record back from the work file and orders them by key.
+int32_t sort_records(Sort &s, qx_sort_block *block)
+{
+    if (s.sorted)
+        return set_status(block, "91");
+    s.sorted = true;
+    if (!flush_spool(s))
+        return set_status(block, "30");
+    s.records.resize(s.given * s.recordLength);
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(s.file, start, nullptr, FILE_BEGIN) ||
+        !read_all(s.file, s.records.data(), s.records.size())) {
+        s.records.clear();
+        return set_status(block, "30");
+    }
+    s.order.resize(s.given);
+    for (size_t i = 0; i < s.given; ++i)
+        s.order[i] = i;
+    const uint8_t *base = s.records.data() + s.keyOffset;
+    std::stable_sort(s.order.begin(), s.order.end(), [&](size_t a, size_t b) {
+        return std::memcmp(base + a * s.recordLength, base + b * s.recordLength, s.keyLength) < 0;
+    });
+    if (s.descending)
+        std::reverse(s.order.begin(), s.order.end());
+    return set_status(block, "00");
+}
+
+int32_t return_record(Sort &s, qx_sort_block *block, void *record)
+{
+    if (!s.sorted)
+        return set_status(block, "91");
+    if (s.taken >= s.order.size())
+        return set_status(block, "10");
+    std::memcpy(record, s.records.data() + s.order[s.taken++] * s.recordLength, s.recordLength);
+    return set_status(block, "00");
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t EXTSM(uint32_t operation, qx_sort_block *block, void *record)
+{
+    Sorts &all = sorts();
+    try {
+        // Opening takes the lock only to register, as it may wait for a busy work file.
+        if (operation == QX_SORT_OPEN)
+            return open_sort(all, block);
+        std::lock_guard<std::mutex> hold(all.lock);
+        auto found = all.open.find(block->sort);
+        if (found == all.open.end())
+            return set_status(block, "91");
+        Sort &s = *found->second;
+        switch (operation) {
+        case QX_SORT_RELEASE: return release_record(s, block, record);
+        case QX_SORT_SORT: return sort_records(s, block);
+        case QX_SORT_RETURN: return return_record(s, block, record);
+        case QX_SORT_END:
+            all.open.erase(found);
+            return set_status(block, "00");
+        default: return set_status(block, "90");
+        }
+    } catch (const std::bad_alloc &) {
+        return set_status(block, "30");
+    }
+}
+
+int32_t CBL_FILE_ERROR(const char *status, const char *fileName)
+{
+    std::string text = "qurdex: file error ";
+    text += status[0];
+    text += status[1];
+    text += " on " + frame::field_text(fileName, sizeof(qx_sort_block::workFile)) + "\r\n";
+    qurdex::report(text);
+    return 0;
+}
+
+} // extern "C"

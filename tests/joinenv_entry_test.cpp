@@ -1,0 +1,203 @@
+// JOINENV end to end: called by name in this process over its real environment, and
+// in child processes started with environment blocks of the test's own.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "env_block.h"
+#include "entries.h"
+#include "program.h"
+#include "test_support.h"
+#include "text_field.h"
+
+using Entries = std::vector<std::string>;
+using test_support::env_block;
+using test_support::env_block_bytes;
+using test_support::TempDir;
+
+namespace {
+
+Entries entries_of(const std::string &block) { return test_support::env_entries(block.c_str()); }
+
+// The entries with "=" of a base, names upper-cased, in ascending order of the name
+// padded with spaces; equal names keep their order.
+Entries base_in_order(const std::string &block)
+{
+    Entries entries;
+    for (const std::string &e : entries_of(block)) {
+        size_t eq = e.find('=');
+        if (eq != std::string::npos)
+            entries.push_back(frame::upper_text(e.substr(0, eq)) + e.substr(eq));
+    }
+    auto key = [](const std::string &e) {
+        std::string name = e.substr(0, e.find('='));
+        name.resize(256, ' ');
+        return name;
+    };
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const std::string &a, const std::string &b) { return key(a) < key(b); });
+    return entries;
+}
+
+std::string value_in(const Entries &entries, const std::string &name)
+{
+    for (const std::string &e : entries)
+        if (e.compare(0, name.size() + 1, name + "=") == 0)
+            return e.substr(name.size() + 1);
+    return "<none>";
+}
+
+using JoinEntry = decltype(&JOINENV);
+
+JoinEntry join_by_name()
+{
+    frame::register_entries();
+    return reinterpret_cast<JoinEntry>(qx_lookup("JOINENV"));
+}
+
+struct ChildResult {
+    test_support::ChildRun run;
+    std::string base;
+    std::string result;
+};
+
+// Starts the child with its own environment block and setting texts.
+ChildResult run_join_child(const TempDir &dir, const std::string &environment, uint32_t count,
+                           const Entries &texts)
+{
+    std::string out = dir.file("join");
+    std::string textFile = dir.file("texts");
+    std::string joined;
+    for (size_t i = 0; i < texts.size(); ++i)
+        joined += (i ? "\x01" : "") + texts[i];
+    test_support::write_file(textFile, joined);
+    std::string command = "\"" + test_support::program_dir() + "\\joinenv_child.exe\" " + out + " " +
+                          std::to_string(count) + " " + textFile;
+    ChildResult r;
+    r.run = test_support::run_child(command, dir.path(), 30000, environment.c_str());
+    if (test_support::file_exists(out + ".base"))
+        r.base = test_support::read_file(out + ".base");
+    if (test_support::file_exists(out + ".result"))
+        r.result = test_support::read_file(out + ".result");
+    return r;
+}
+
+} // namespace
+
+TEST(JoinenvInProcess, TheRealEnvironmentInOrderThenSettingsThenTheBaseAgain)
+{
+    TempDir tmp;
+    test_support::ScopedVariable tmpVariable("TMP", tmp.path().c_str());
+    test_support::ScopedVariable mixed("joinEnv_Mixed", "Value One");
+    JoinEntry join = join_by_name();
+    ASSERT_NE(join, nullptr);
+    EXPECT_EQ(reinterpret_cast<void *>(join), reinterpret_cast<void *>(&JOINENV));
+
+    uint32_t count = 0;
+    const char *none = "";
+    Entries first = entries_of(env_block_bytes(join(&count, none, none, none, none, none, none, none,
+                                                none, none)));
+    char *environment = GetEnvironmentStrings();
+    Entries expected = base_in_order(env_block_bytes(environment));
+    FreeEnvironmentStringsA(environment);
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(value_in(first, "JOINENV_MIXED"), "Value One");
+    std::string path = value_in(first, "PATH");
+    ASSERT_NE(path, "<none>");
+
+    // Changes of the process environment after the first call do not show.
+    SetEnvironmentVariableA("JOINENV_LATER", "1");
+    count = 12;
+    const char *t1 = "PATH=%path%;C:\\ADDED\nFIRST=%T9%";
+    const char *t9 = "T9=nine\nJOINENV_MIXED=changed";
+    Entries second = entries_of(env_block_bytes(join(&count, t1, none, none, none, none, none, none,
+                                                 none, t9)));
+    EXPECT_EQ(value_in(second, "PATH"), path + ";C:\\ADDED");
+    EXPECT_EQ(value_in(second, "FIRST"), "nine");
+    EXPECT_EQ(value_in(second, "JOINENV_MIXED"), "changed");
+    EXPECT_EQ(value_in(second, "JOINENV_LATER"), "<none>");
+    EXPECT_EQ(second.size(), first.size() + 2);
+
+    count = 0;
+    Entries third = entries_of(env_block_bytes(join(&count, none, none, none, none, none, none, none,
+                                                none, none)));
+    EXPECT_EQ(third, first);
+    SetEnvironmentVariableA("JOINENV_LATER", nullptr);
+    EXPECT_FALSE(test_support::file_exists(tmp.file("zkorgsrt.dat")));
+}
+
+TEST(JoinenvChild, AnEnvironmentOfOurOwnMergedAndTheWorkFileGone)
+{
+    TempDir dir;
+    std::string environment =
+        env_block({"=C:=C:\\WORK", "Path=C:\\DOS", "=D:=D:\\", "a=1", "TMP=" + dir.path(), "zz=last"});
+    ChildResult r = run_join_child(dir, environment, 2,
+                                   {"Y=%X%bar\nPATH=%path%;C:\\BIN\nZA=%ZZ%", "X=foo\nA=2\n\nB=50%"});
+    ASSERT_TRUE(r.run.finished);
+    ASSERT_EQ(r.run.exitCode, 0u) << r.run.output;
+    Entries base = base_in_order(r.base);
+    EXPECT_EQ(value_in(base, "PATH"), "C:\\DOS");
+    // Whatever the system adds to a new process, ours come out merged, in order.
+    Entries got = entries_of(r.result);
+    Entries expected = base;
+    auto set = [&](const std::string &name, const std::string &value) {
+        for (std::string &e : expected)
+            if (e.compare(0, name.size() + 1, name + "=") == 0) {
+                e = name + "=" + value;
+                return;
+            }
+        expected.push_back(name + "=" + value);
+    };
+    set("A", "2");
+    set("B", "50%");
+    set("X", "foo");
+    set("Y", "foobar");
+    set("PATH", "C:\\DOS;C:\\BIN");
+    set("ZA", "last");
+    std::stable_sort(expected.begin(), expected.end(), [](const std::string &a, const std::string &b) {
+        std::string x = a.substr(0, a.find('=')), y = b.substr(0, b.find('='));
+        return x + std::string(256 - x.size(), ' ') < y + std::string(256 - y.size(), ' ');
+    });
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(got[0], "=C:=C:\\WORK");
+    EXPECT_EQ(got[1], "=D:=D:\\");
+    EXPECT_EQ(r.result.size(), env_block(got).size());
+    EXPECT_FALSE(test_support::file_exists(dir.file("zkorgsrt.dat")));
+}
+
+TEST(JoinenvChild, WithoutTmpTheWorkFileIsInTheCurrentDirectoryAndGone)
+{
+    TempDir dir;
+    ChildResult r = run_join_child(dir, env_block({"ONLY=1"}), 0, {});
+    ASSERT_EQ(r.run.exitCode, 0u) << r.run.output;
+    Entries got = entries_of(r.result);
+    EXPECT_NE(std::find(got.begin(), got.end(), "ONLY=1"), got.end());
+    EXPECT_EQ(value_in(entries_of(r.base), "TMP"), "<none>");
+    EXPECT_FALSE(test_support::file_exists(dir.file("zkorgsrt.dat")));
+}
+
+TEST(JoinenvChild, ASortThatCannotMakeItsWorkFileIsReportedAndGivesNoBlock)
+{
+    TempDir dir;
+    ChildResult r = run_join_child(dir, env_block({"A=1", "TMP=" + dir.file("missing")}), 0, {});
+    ASSERT_TRUE(r.run.finished);
+    EXPECT_EQ(r.run.exitCode, 2u);
+    EXPECT_NE(r.run.output.find("qurdex: file error 30 on $TMP/zkorgsrt.dat"), std::string::npos)
+        << r.run.output;
+    EXPECT_TRUE(r.result.empty());
+}
+
+TEST(JoinenvChild, ABaseOverSixtyFourKilobytesGivesNoBlock)
+{
+    TempDir dir;
+    std::string big(30000, 'v');
+    ChildResult r = run_join_child(
+        dir, env_block({"B1=" + big, "B2=" + big, "B3=" + big, "TMP=" + dir.path()}), 1, {"C=1"});
+    ASSERT_TRUE(r.run.finished);
+    EXPECT_EQ(r.run.exitCode, 2u) << r.run.output;
+    EXPECT_GT(r.base.size(), 65535u);
+}
