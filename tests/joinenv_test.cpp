@@ -284,6 +284,26 @@ TEST_F(Join, AFailingSortRefusesTheCallReportsItAndLeavesNoWorkFile)
 
 namespace {
 
+// Expands each %NAME% of value by lookup(upper-case NAME); a name lookup does not know
+// expands to nothing, and a lone % is kept as it stands.
+template <class Lookup>
+std::string expand_references(const std::string &value, Lookup lookup)
+{
+    std::string out;
+    size_t i = 0;
+    for (;;) {
+        size_t open = value.find('%', i);
+        size_t close = open == std::string::npos ? open : value.find('%', open + 1);
+        if (close == std::string::npos)
+            break;
+        out += value.substr(i, open - i);
+        if (const std::string *found = lookup(frame::upper_text(value.substr(open + 1, close - open - 1))))
+            out += *found;
+        i = close + 1;
+    }
+    return out + value.substr(i);
+}
+
 // The same merge over a sorted map. Names are all three characters long, so no
 // name begins another and the list order is the map's.
 struct Model {
@@ -291,20 +311,10 @@ struct Model {
 
     std::string expand(const std::string &value) const
     {
-        std::string out;
-        size_t i = 0;
-        for (;;) {
-            size_t open = value.find('%', i);
-            size_t close = open == std::string::npos ? open : value.find('%', open + 1);
-            if (close == std::string::npos)
-                break;
-            out += value.substr(i, open - i);
-            auto found = vars.find(frame::upper_text(value.substr(open + 1, close - open - 1)));
-            if (found != vars.end())
-                out += found->second;
-            i = close + 1;
-        }
-        return out + value.substr(i);
+        return expand_references(value, [&](const std::string &name) -> const std::string * {
+            auto found = vars.find(name);
+            return found != vars.end() ? &found->second : nullptr;
+        });
     }
     void merge(std::string text)
     {
@@ -423,21 +433,10 @@ struct WalkModel {
     }
     std::string expand(const std::string &value) const
     {
-        std::string out;
-        size_t i = 0;
-        for (;;) {
-            size_t open = value.find('%', i);
-            size_t close = open == std::string::npos ? open : value.find('%', open + 1);
-            if (close == std::string::npos)
-                break;
-            out += value.substr(i, open - i);
-            std::string name = frame::upper_text(value.substr(open + 1, close - open - 1));
+        return expand_references(value, [&](const std::string &name) -> const std::string * {
             auto [at, found] = walk(name);
-            if (found && !name.empty())
-                out += list[at].second;
-            i = close + 1;
-        }
-        return out + value.substr(i);
+            return found && !name.empty() ? &list[at].second : nullptr;
+        });
     }
     void merge_text(const std::string &text)
     {
