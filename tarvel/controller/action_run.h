@@ -7,6 +7,7 @@
 
 #include "action_steps.h"
 #include "big_endian.h"
+#include "hand_over.h"
 
 // The handles and data address of one pipe block, as ALLOCSHAREDMEM fills them.
 struct PipeFields {
@@ -21,6 +22,9 @@ struct ActionRun {
     action::CommandLine commandLine = {};
     char handleDigits[11] = {};         // the hand-over read handle in 10 digits, then NUL
     PipeFields handOverPipe;
+    // The block as it went into the hand-over pipe: one still lying there unread is no
+    // reply from the hand-over program.
+    HandOverBlock sentBlock = {};
     // The notice's read handle is the run's noticeReadHandle, which the end of a run reads.
     HANDLE noticeWriteHandle = nullptr;
     void *noticeData = nullptr;

@@ -7,6 +7,7 @@
 #include "entries.h"
 #include "program.h"
 #include "text_field.h"
+#include "turn.h"
 
 namespace appdir {
 
@@ -122,7 +123,10 @@ extern "C" int32_t TR0Set0AppDir(const ActionTable *table)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    if (table != nullptr)
+    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    if (!turn.taken())
+        returnCode = kControllerBusy;
+    else if (table != nullptr)
         returnCode = appdir::switch_to(g_controller.dirSwitch, table->header);
     else
         returnCode = g_controller.dirSwitch.callStatus;
@@ -133,6 +137,9 @@ extern "C" int32_t TR0Reset0CurDir(void)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
+    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    if (!turn.taken())
+        return frame::finish(reinterpret_cast<void *>(&TR0Reset0CurDir), kControllerBusy);
     appdir::switch_back(g_controller.dirSwitch);
     g_controller.dirSwitch.callStatus = 0;
     returnCode = 0;

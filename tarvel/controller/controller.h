@@ -38,3 +38,8 @@ struct Controller {
 };
 
 extern Controller g_controller;
+
+// What a controller entry returns when it is called on a thread that is inside a run
+// or launch of its own (a host's line handler, say): it does nothing, so the running
+// table goes on as it was.
+constexpr int32_t kControllerBusy = 6;

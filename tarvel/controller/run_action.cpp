@@ -36,6 +36,7 @@ bool prepare_hand_over(Controller &c, ActionTable &table, ActionEntry &entry, ui
     std::memcpy(block->sharedPart, table.header.sharedPart, sizeof block->sharedPart);
     action::hand_over_command_line(a.handleDigits, a.commandLine);
     std::memcpy(block->entry, &entry, sizeof block->entry);
+    a.sentBlock = *block;
     returnCode = WRITESHAREDMEM(pipe.writeHandle, pipe.data);
     pipe.data = nullptr;
     action::write_hand_over_program(table.header.processId, osType, entry.program);
@@ -51,16 +52,34 @@ void close_hand_over_pipe(ActionRun &a)
     close_handle_field(a.handOverPipe.writeHandle);
 }
 
+// True when the block lying first in the hand-over pipe is the controller's own, as
+// it was sent: the hand-over program never read it (it ignores its pipe), so it is no
+// reply. A program that read it and sent it back unchanged cannot be told apart; its
+// reply would change nothing but the program name, which then stays as the run left it.
+bool own_block_unread(const ActionRun &a)
+{
+    uint8_t lying[sizeof(BlockHeader) + sizeof(HandOverBlock)];
+    DWORD peeked = 0;
+    if (!PeekNamedPipe(a.handOverPipe.readHandle, lying, sizeof lying, &peeked, nullptr, nullptr) ||
+        peeked != sizeof lying)
+        return false;
+    const BlockHeader sent = {sizeof lying, a.handOverPipe.writeHandle};
+    return std::memcmp(lying, &sent, sizeof sent) == 0 &&
+           std::memcmp(lying + sizeof sent, &a.sentBlock, sizeof a.sentBlock) == 0;
+}
+
 // After a hand-over program started by SINGLEXE has ended: an updated entry comes back
 // when the program wrote a hand-over block into the pipe it received (it holds the
 // write end); its entry part then replaces the entry's first 1584 bytes. Only a block
-// that lies whole in the pipe is read, so the controller never waits here.
-void copy_back(ActionRun &a, ActionEntry &entry, int32_t &returnCode)
+// that lies whole in the pipe is read, so the controller never waits here; a program
+// that did not start, or left the controller's block unread, sent nothing back.
+void copy_back(ActionRun &a, ActionEntry &entry, bool started, int32_t &returnCode)
 {
     HANDLE pipe = a.handOverPipe.readHandle;
     BlockHeader header{};
     DWORD peeked = 0, available = 0;
-    if (PeekNamedPipe(pipe, &header, sizeof header, &peeked, &available, nullptr) &&
+    if (started && !own_block_unread(a) &&
+        PeekNamedPipe(pipe, &header, sizeof header, &peeked, &available, nullptr) &&
         peeked == sizeof header && header.totalLength >= sizeof header &&
         header.totalLength <= available) {
         HANDLE writeHandle = nullptr;
@@ -87,6 +106,10 @@ void send_notice(Controller &c, const ActionEntry &entry, int32_t &returnCode)
     c.run.noticeReadHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(readHandle));
     if (c.dirSwitch.callStatus != 0)
         return;
+    // The notice is for a window of this process: no child started later inherits its
+    // pipe, which stays open until the receiver finishes the notice.
+    SetHandleInformation(readHandle, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(a.noticeWriteHandle, HANDLE_FLAG_INHERIT, 0);
     auto *notice = static_cast<CompletionNotice *>(a.noticeData);
     notice->one = 1;
     notice->exitCode = a.exitCode;
@@ -121,16 +144,18 @@ void start(Controller &c, ActionTable &table, ActionEntry &entry, const int32_t 
             returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
         }
         break;
-    case Launch::SingleExe:
+    case Launch::SingleExe: {
         returnCode = SINGLEXE(runFlag, program, a.commandLine, entry.title, environment_field(a),
                               &a.lastProcessId);
+        const bool started = returnCode == 0;
         if (handOver) {
             returnCode = WAITSHAREDMEM(a.handOverPipe.readHandle);
             if (!action::is_9x_family(osType))
-                copy_back(a, entry, returnCode);
+                copy_back(a, entry, started, returnCode);
             returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
         }
         break;
+    }
     case Launch::QuennetStartExe:
         returnCode = QUENNETSTARTEXE(runFlag, program, a.commandLine, entry.title,
                                      environment_field(a), &a.lastProcessId);

@@ -8,6 +8,7 @@
 #include "program.h"
 #include "run_action.h"
 #include "text_field.h"
+#include "turn.h"
 
 Controller g_controller;
 
@@ -49,10 +50,15 @@ int32_t run_action_file(void *entry, int32_t *runMode, int32_t returnCode)
 
 } // namespace
 
+// Controller runs on different threads take turns, so that each table runs whole and
+// in its order; an entry called from inside a run or launch on its own thread is refused.
 extern "C" int32_t TARVEL(int32_t *runMode)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
+    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    if (!turn.taken())
+        return frame::finish(reinterpret_cast<void *>(&TARVEL), kControllerBusy);
     qx_command_line(g_controller.run.fileName, sizeof g_controller.run.fileName);
     return run_action_file(reinterpret_cast<void *>(&TARVEL), runMode, returnCode);
 }
@@ -61,6 +67,9 @@ extern "C" int32_t tarvelthread(uint32_t number)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
+    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    if (!turn.taken())
+        return frame::finish(reinterpret_cast<void *>(&tarvelthread), kControllerBusy);
     ControllerRun &run = g_controller.run;
     qx_number_to_text(number, run.threadDigits, sizeof run.threadDigits);
     frame::copy_padded(run.fileName, sizeof run.fileName,
@@ -72,10 +81,14 @@ extern "C" int32_t TR010Action(ActionTable *table, int32_t *runMode)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    g_controller.run.actionCount = 1;
-    if (table == nullptr)
+    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    if (!turn.taken()) {
+        returnCode = kControllerBusy;
+    } else if (table == nullptr) {
         returnCode = kNoActionTable;
-    else
+    } else {
+        g_controller.run.actionCount = 1;
         run_actions(*table, runMode, returnCode);
+    }
     return frame::finish(reinterpret_cast<void *>(&TR010Action), returnCode);
 }

@@ -1,22 +1,47 @@
 // W32RTNS: starting programs (with or without output redirection and waiting),
 // starting controller threads, and the process environment.
 #include <cstring>
-#include <mutex>
 
 #include "big_endian.h"
 #include "entries.h"
 #include "handle_field.h"
 #include "program.h"
 #include "qurdex.h"
+#include "turn.h"
 #include "w32rtns.h"
 
 W32rtns g_w32rtns;
 
 namespace {
 
-// Launches share the launch fields and a redirected launch swaps the process-wide
-// standard handles, so launches from several threads take turns.
-std::mutex g_launchTurn;
+// True while a launch runs; read and written only by the thread holding the run turn.
+bool g_launchRunning = false;
+
+// Launches share the launch and redirection fields, and a redirected launch swaps the
+// process-wide standard handles, so a launch holds the run turn that controller runs
+// hold too (a run's own launches take it again). A launch routine called on a thread
+// whose own launch is still running (from the output window's handler) is refused.
+class LaunchTurn {
+public:
+    LaunchTurn()
+        : hold_(frame::g_runTurn, frame::Nested::Allowed), taken_(hold_.taken() && !g_launchRunning)
+    {
+        if (taken_)
+            g_launchRunning = true;
+    }
+    ~LaunchTurn()
+    {
+        if (taken_)
+            g_launchRunning = false;
+    }
+    LaunchTurn(const LaunchTurn &) = delete;
+    LaunchTurn &operator=(const LaunchTurn &) = delete;
+    bool taken() const { return taken_; }
+
+private:
+    frame::TurnHold hold_;
+    bool taken_;
+};
 
 using ThreadEntry = int32_t (*)(uint32_t argument);
 
@@ -29,34 +54,33 @@ DWORD WINAPI thread_start(LPVOID argument)
 }
 
 // The pipe set-up and the launch of WAITEXE, QUENNETSTARTEXE and SINGLEXE. A program
-// and argument text too long for the command line are refused: status 1, nothing
-// set up or started.
-void redirected_launch(char waitMarker, const char *program, const char *arguments,
-                       void *const *environment)
+// and argument text too long for the command line are refused: nothing set up or
+// started.
+LaunchOutcome redirected_launch(char waitMarker, const char *program, const char *arguments,
+                                void *const *environment)
 {
     LaunchState &l = g_w32rtns.launch;
     l.waitMarker = waitMarker;
-    if (!BuildCommandLine(l.commandLine, program, arguments)) {
-        set_status(1);
-        return;
-    }
+    if (!BuildCommandLine(l.commandLine, program, arguments))
+        return {};
     OpenRedirection(g_w32rtns);
-    LaunchCommand(g_w32rtns, environment);
+    return LaunchCommand(g_w32rtns, environment);
 }
 
-// QUENNETSTARTEXE and SINGLEXE: a redirected launch that hands back the process id.
+// QUENNETSTARTEXE and SINGLEXE: a redirected launch that hands back the process id (0
+// when nothing started).
 int32_t start_and_report_id(const char *program, const char *arguments, void *const *environment,
                             int32_t *processId)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    std::lock_guard<std::mutex> turn(g_launchTurn);
-    LaunchState &l = g_w32rtns.launch;
-    l.processInformation = {};
-    redirected_launch('n', program, arguments, environment);
+    LaunchOutcome outcome;
+    LaunchTurn turn;
+    if (turn.taken())
+        outcome = redirected_launch('n', program, arguments, environment);
     if (processId != nullptr)
-        *processId = static_cast<int32_t>(l.processInformation.dwProcessId);
-    returnCode = l.status;
+        *processId = static_cast<int32_t>(outcome.processId);
+    returnCode = set_status(outcome.created ? 0 : 1);
     return returnCode;
 }
 
@@ -76,43 +100,55 @@ bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char
     return true;
 }
 
-void LaunchCommand(W32rtns &program, void *const *environment)
+LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
 {
     LaunchState &l = program.launch;
     // A block taken from the process is a copy of its own and is freed after the start.
-    bool ownEnvironment = environment == nullptr || *environment == nullptr;
-    l.environment = ownEnvironment ? GetEnvironmentStringsA() : *environment;
-    l.processInformation = {};
-    l.startupInformation = {};
-    l.startupInformation.cb = sizeof l.startupInformation;
-
-    if (l.waitMarker == 'y' || l.redirectionMarker == 'y') {
+    const bool ownEnvironment = environment == nullptr || *environment == nullptr;
+    void *block = ownEnvironment ? GetEnvironmentStringsA() : *environment;
+    l.environment = block;
+    // What the launch decides on and closes are its own locals: routines that other
+    // code calls meanwhile (the host's output-window entry, say) write the program's
+    // fields too. The fields get copies for whoever reads them.
+    PROCESS_INFORMATION child{};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    const bool redirected = l.waitMarker == 'y' || l.redirectionMarker == 'y';
+    if (redirected) {
         // The child's main window starts hidden; its standard handles are the pipe
         // ends the pipe set-up made current.
-        l.startupInformation.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-        l.startupInformation.wShowWindow = SW_HIDE;
-        l.startupInformation.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        l.startupInformation.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-        l.startupInformation.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        l.status = CreateProcessA(nullptr, l.commandLine, nullptr, nullptr, TRUE, 0, l.environment,
-                                  nullptr, &l.startupInformation, &l.processInformation);
-        PumpChildOutput(program);
-        WaitForSingleObject(l.processInformation.hProcess, INFINITE);
-        DWORD exitCode = 0;
-        if (GetExitCodeProcess(l.processInformation.hProcess, &exitCode))
-            l.lastExitCode = exitCode;
-    } else {
-        l.status = CreateProcessA(nullptr, l.commandLine, nullptr, nullptr, TRUE, 0, l.environment,
-                                  nullptr, &l.startupInformation, &l.processInformation);
+        startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+    LaunchOutcome outcome;
+    outcome.created = CreateProcessA(nullptr, l.commandLine, nullptr, nullptr, TRUE, 0, block,
+                                     nullptr, &startup, &child) != 0;
+    outcome.processId = child.dwProcessId;
+    l.startupInformation = startup;
+    l.processInformation = child;
+    if (redirected) {
+        PumpChildOutput(program, outcome.created);
+        if (outcome.created) {
+            WaitForSingleObject(child.hProcess, INFINITE);
+            DWORD exitCode = 0;
+            if (GetExitCodeProcess(child.hProcess, &exitCode))
+                l.lastExitCode = exitCode;
+        }
     }
     if (ownEnvironment) {
-        FreeEnvironmentStringsA(static_cast<LPCH>(l.environment));
+        FreeEnvironmentStringsA(static_cast<LPCH>(block));
         l.environment = nullptr;
     }
-    close_handle_field(l.processInformation.hThread);
-    close_handle_field(l.processInformation.hProcess);
-    l.status = l.status != 0 ? 0 : 1;
+    close_handle_field(child.hThread);
+    close_handle_field(child.hProcess);
+    l.processInformation.hThread = nullptr;
+    l.processInformation.hProcess = nullptr;
+    set_status(outcome.created ? 0 : 1);
     l.redirectionMarker = 'n';
+    return outcome;
 }
 
 extern "C" {
@@ -129,12 +165,14 @@ int32_t WAITEXE(const char *, const char *program, const char *arguments, const 
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    std::lock_guard<std::mutex> turn(g_launchTurn);
-    LaunchState &l = g_w32rtns.launch;
-    redirected_launch('y', program, arguments, environment);
+    LaunchOutcome outcome;
+    LaunchTurn turn;
+    if (turn.taken())
+        outcome = redirected_launch('y', program, arguments, environment);
+    // A child that did not start leaves the exit code of the last one that did.
     if (exitCode != nullptr)
-        exitCode->set(l.lastExitCode % 1000000000u);
-    returnCode = l.status;
+        exitCode->set(g_w32rtns.launch.lastExitCode % 1000000000u);
+    returnCode = set_status(outcome.created ? 0 : 1);
     return returnCode;
 }
 
@@ -155,14 +193,15 @@ int32_t SPAWNEXE(const char *, const char *program, const char *arguments, const
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    std::lock_guard<std::mutex> turn(g_launchTurn);
-    LaunchState &l = g_w32rtns.launch;
-    l.waitMarker = 'n';
-    if (BuildCommandLine(l.commandLine, program, arguments))
-        LaunchCommand(g_w32rtns, environment);
-    else
-        set_status(1);
-    returnCode = l.status;
+    LaunchOutcome outcome;
+    LaunchTurn turn;
+    LaunchState &launch = g_w32rtns.launch;
+    if (turn.taken()) {
+        launch.waitMarker = 'n';
+        if (BuildCommandLine(launch.commandLine, program, arguments))
+            outcome = LaunchCommand(g_w32rtns, environment);
+    }
+    returnCode = set_status(outcome.created ? 0 : 1);
     return returnCode;
 }
 
@@ -170,15 +209,21 @@ int32_t STARTTHREAD(const char *digits)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    LaunchState &l = g_w32rtns.launch;
-    l.threadArgument = qx_text_to_number(digits, 8);
-    l.threadStart = qx_resolve(l.threadEntryName);
-    l.threadHandle = CreateThread(nullptr, 0, &thread_start,
-                                  reinterpret_cast<LPVOID>(static_cast<uintptr_t>(l.threadArgument)),
-                                  0, &l.threadId);
+    LaunchState &launch = g_w32rtns.launch;
+    // Calls from several threads may overlap: each works on locals and leaves copies in
+    // the fields, so none closes or starts with another's values.
+    const uint32_t argument = qx_text_to_number(digits, 8);
+    launch.threadArgument = argument;
+    launch.threadStart = qx_resolve(launch.threadEntryName);
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, &thread_start,
+                                 reinterpret_cast<LPVOID>(static_cast<uintptr_t>(argument)), 0,
+                                 &threadId);
+    launch.threadId = threadId;
     // The thread is never waited for or joined.
-    bool started = l.threadHandle != nullptr;
-    close_handle_field(l.threadHandle);
+    const bool started = thread != nullptr;
+    close_handle_field(thread);
+    launch.threadHandle = nullptr;
     returnCode = set_status(started ? 0 : 1);
     return returnCode;
 }

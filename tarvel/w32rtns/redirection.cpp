@@ -4,6 +4,7 @@
 
 #include "handle_field.h"
 #include "qurdex.h"
+#include "turn.h"
 #include "w32rtns.h"
 
 namespace {
@@ -60,10 +61,14 @@ void SendOutputLine(RedirectionState &r, const char *line, uint32_t length)
     std::memcpy(bytes, line, length);
     LocalUnlock(r.memoryBlock);
     // The block is handed over with the message; freeing it is the receiver's part.
+    // While the send lasts, a call the window's thread makes from its handler is not
+    // left waiting for the turn this launch holds.
+    frame::g_runTurn.sending_to(r.outputWindowThread);
     SendMessageA(output_window(r), kOutputLineMessage, 1, reinterpret_cast<LPARAM>(r.memoryBlock));
+    frame::g_runTurn.sending_to(0);
 }
 
-void PumpChildOutput(W32rtns &program)
+void PumpChildOutput(W32rtns &program, bool childCreated)
 {
     RedirectionState &r = program.redirection;
     SetStdHandle(STD_INPUT_HANDLE, r.savedInput);
@@ -82,15 +87,15 @@ void PumpChildOutput(W32rtns &program)
     entry(&r.outputWindow);
     if (r.outputWindow == 0)
         MessageBoxA(nullptr, r.messageText, r.messageCaption, MB_OK);
+    r.outputWindowThread = GetWindowThreadProcessId(output_window(r), nullptr);
 
-    const bool started = program.launch.status != 0;
     const LineSink send = [&r](const char *line, uint32_t length) { SendOutputLine(r, line, length); };
     StartOutput(r);
     for (;;) {
         DWORD bytesRead = 0;
         BOOL read = ReadFile(r.outputRead, &r.outputBuffer[r.fillPosition - 1], FreeSpace(r),
                              &bytesRead, nullptr);
-        if (!started || !read || bytesRead == 0)
+        if (!childCreated || !read || bytesRead == 0)
             break;
         SplitReadBytes(r, bytesRead, send);
     }

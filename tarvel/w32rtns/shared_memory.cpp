@@ -17,30 +17,21 @@ BlockHeader *header_of(void *data)
 void *data_of(void *block) { return static_cast<uint8_t *>(block) + sizeof(BlockHeader); }
 
 // Reads exactly size bytes from a blocking pipe, whatever pieces it delivers; false
-// when the pipe ends or fails first.
+// when the pipe ends or fails first. Each piece is counted in a local, since other
+// threads' transfers report into the program-wide read count too.
 bool read_whole(HANDLE pipe, void *buffer, uint32_t size, DWORD &readCount)
 {
     auto *at = static_cast<uint8_t *>(buffer);
     while (size > 0) {
-        readCount = 0;
-        if (!ReadFile(pipe, at, size, &readCount, nullptr) || readCount == 0)
+        DWORD piece = 0;
+        BOOL read = ReadFile(pipe, at, size, &piece, nullptr);
+        readCount = piece;
+        if (!read || piece == 0)
             return false;
-        at += readCount;
-        size -= readCount;
-    }
-    return true;
-}
-
-// Takes size bytes out of the pipe and drops them.
-void discard(HANDLE pipe, uint32_t size, DWORD &readCount)
-{
-    uint8_t buffer[4096];
-    while (size > 0) {
-        uint32_t piece = size < sizeof buffer ? size : static_cast<uint32_t>(sizeof buffer);
-        if (!read_whole(pipe, buffer, piece, readCount))
-            return;
+        at += piece;
         size -= piece;
     }
+    return true;
 }
 
 // The receiving step shared by READSHAREDMEM and REGAINSHAREDMEM: the next block of the
@@ -60,9 +51,8 @@ int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *wri
     *writeHandle = header.writeHandle;
     void *block = GlobalAlloc(GMEM_SHARE | GMEM_FIXED, header.totalLength);
     if (block == nullptr) {
-        // Without memory the block is lost, but its data leaves the pipe all the same,
-        // so that the next block is read from its own header.
-        discard(readHandle, header.totalLength - sizeof header, state.readCount);
+        // Without memory the header is consumed and the data stays in the pipe: reading
+        // it out could wait for ever on a writer that keeps the pipe open.
         *address = nullptr;
         return 1;
     }
@@ -88,10 +78,13 @@ int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, 
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
     SharedMemoryState &state = g_w32rtns.sharedMemory;
-    state.pipeAttributes = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    if (!CreatePipe(readHandle, writeHandle, &state.pipeAttributes, 0)) {
+    // The pipe is made from a copy: another thread's call may be filling the field.
+    SECURITY_ATTRIBUTES attributes = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    state.pipeAttributes = attributes;
+    if (!CreatePipe(readHandle, writeHandle, &attributes, 0)) {
         *readHandle = nullptr;
         *writeHandle = nullptr;
+        *address = nullptr;
         return set_status(1);
     }
     void *block = nullptr;

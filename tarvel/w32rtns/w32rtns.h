@@ -55,6 +55,8 @@ struct RedirectionState {
     HANDLE currentProcess = nullptr;
     // Window that receives the line messages; 0 means none.
     int32_t outputWindow = 0;
+    // Thread that owns the output window, named to the run turn while a line is sent.
+    DWORD outputWindowThread = 0;
     char outputBuffer[bufferSize] = {};
     char shiftBuffer[bufferSize] = {};
     // Position where the next read stores its first byte.
@@ -112,17 +114,24 @@ void KeepPartialLine(RedirectionState &r);
 // the command line untouched, when they do not fit in it.
 bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char *arguments);
 
+// What a launch itself found: whether its child was created, and the child's id.
+struct LaunchOutcome {
+    bool created = false;
+    DWORD processId = 0;
+};
+
 // Pipe set-up before a redirected launch: the process's standard handles become pipe
 // ends for the child to inherit.
 void OpenRedirection(W32rtns &program);
-// Output collection after the child was created: restores the standard handles, asks
-// the host for its output window, sends every line until end of file, and closes
-// the launch's pipe ends.
-void PumpChildOutput(W32rtns &program);
+// Output collection after the child's creation was tried: restores the standard
+// handles, asks the host for its output window, sends every line until end of file
+// (none when the child was not created), and closes the launch's pipe ends.
+void PumpChildOutput(W32rtns &program, bool childCreated);
 // One line to the output window as message 0x0402 with a movable local block that
 // holds the line and a NUL; the block is the receiver's to free.
 void SendOutputLine(RedirectionState &r, const char *line, uint32_t length);
 // The launch shared by the four launch routines, once the command line is built and
-// the wait marker set, and, for the redirected routines, after the pipe set-up. environment: address of the caller's field
-// with the child's environment block, null or a null field for the caller's own.
-void LaunchCommand(W32rtns &program, void *const *environment);
+// the wait marker set, and, for the redirected routines, after the pipe set-up.
+// environment: address of the caller's field with the child's environment block, null
+// or a null field for the caller's own. Leaves status 0 or 1 and returns the outcome.
+LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment);

@@ -8,13 +8,20 @@
 #include "entries.h"
 #include "w32rtns.h"
 #include "program.h"
+#include "turn.h"
 
 namespace {
 
-// Number of title characters before the first NUL, at most 40; the first character
-// always counts.
+// Window searches share the criteria and the found-window field, so they take turns.
+frame::Turn g_searchTurn;
+
+// Number of title bytes compared: the characters before the first NUL, at most 40. An
+// empty title compares its NUL, so it matches an empty window text; nothing past the
+// NUL is read.
 uint32_t title_length(const char *title)
 {
+    if (title[0] == '\0')
+        return 1;
     uint32_t length = 1;
     while (length < 40 && title[length] != '\0')
         ++length;
@@ -29,6 +36,11 @@ int32_t SWITCHPROGRAM(const uint32_t *processId)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
+    // A search asked for while this thread's own search runs (from a message the search
+    // sent) finds nothing rather than disturb it.
+    frame::TurnHold turn(g_searchTurn, frame::Nested::Refused);
+    if (!turn.taken())
+        return set_status(1);
     WindowState &w = g_w32rtns.windows;
     // The process-only callback looks at neither title nor length.
     const uint32_t anyLength = 0;
@@ -45,6 +57,11 @@ int32_t GETWINDOWHANDLE(const uint32_t *processId, const char *title, uint32_t *
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
+    frame::TurnHold turn(g_searchTurn, frame::Nested::Refused);
+    if (!turn.taken()) {
+        *window = 0;
+        return set_status(1);
+    }
     WindowState &w = g_w32rtns.windows;
     // The criteria take a 40-byte title; the caller's text may be shorter, so only its
     // counted characters are passed on, in a zero-filled field of full width.

@@ -4,7 +4,6 @@
 #include "internal.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -119,10 +118,14 @@ int qx_should_return(void *entry)
     return !(entry == g_main_entry && GetCurrentThreadId() == g_main_thread);
 }
 
+// The run ends here even while other threads of the process still work: the process is
+// ended at once, without the static destructors and library detach calls that exit
+// runs, which would tear down storage those threads are still using.
 void qx_stop_run(int32_t code)
 {
     std::fflush(nullptr);
-    std::exit(code);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+    ExitProcess(static_cast<UINT>(code));
 }
 
 void qx_runtime_error(int number, const char *detail)

@@ -1,0 +1,66 @@
+#include "turn.h"
+
+namespace frame {
+
+Turn g_runTurn;
+
+HANDLE Turn::mutex()
+{
+    HANDLE existing = mutex_.load(std::memory_order_acquire);
+    if (existing != nullptr)
+        return existing;
+    // The first thread to get here makes the mutex; one that loses the race closes its
+    // own. The winner's lives as long as the process.
+    HANDLE made = CreateMutexA(nullptr, FALSE, nullptr);
+    if (mutex_.compare_exchange_strong(existing, made, std::memory_order_acq_rel))
+        return made;
+    CloseHandle(made);
+    return existing;
+}
+
+bool Turn::take()
+{
+    const DWORD me = GetCurrentThreadId();
+    if (owner_.load(std::memory_order_acquire) == me) {
+        ++depth_;
+        return true;
+    }
+    HANDLE held = mutex();
+    for (;;) {
+        if (sendingTo_.load(std::memory_order_acquire) == me && InSendMessage())
+            return false;
+        DWORD woken = MsgWaitForMultipleObjects(1, &held, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED_0)
+            break;
+        if (woken == WAIT_OBJECT_0 + 1) {
+            // Peeking delivers the messages other threads sent to this one.
+            MSG message;
+            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            continue;
+        }
+        // A wait that fails cannot wait with messages: wait for the turn alone.
+        if (WaitForSingleObject(held, INFINITE) == WAIT_FAILED)
+            return false;
+        break;
+    }
+    owner_.store(me, std::memory_order_release);
+    depth_ = 1;
+    return true;
+}
+
+void Turn::give()
+{
+    if (--depth_ != 0)
+        return;
+    owner_.store(0, std::memory_order_release);
+    ReleaseMutex(mutex());
+}
+
+bool Turn::held_here() const
+{
+    return owner_.load(std::memory_order_acquire) == GetCurrentThreadId();
+}
+
+void Turn::sending_to(DWORD threadId) { sendingTo_.store(threadId, std::memory_order_release); }
+
+} // namespace frame
