@@ -6,8 +6,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "action_text.h"
@@ -82,6 +86,51 @@ protected:
     }
 
     ActionEntry &entry() { return file.entries.at(0); }
+
+    // The bytes of a table whose entries each start the writer with "out TEXT", for a
+    // line TEXT, in the application directory.
+    std::string line_table(const std::vector<std::string> &texts)
+    {
+        std::string text = "[header]\nappDir = " + app.path() + "\n";
+        for (const std::string &line : texts)
+            text += "[entry]\nprogram = " + writer() + "\ncommandLine = out " + line + "\n";
+        actionfile::ActionFile table;
+        std::string error;
+        EXPECT_TRUE(actionfile::parse(text, table, error)) << error;
+        return actionfile::to_bytes(table);
+    }
+
+    // The action file tarvelthread(number) takes from the current directory, made the
+    // application directory.
+    void write_thread_file(uint32_t number, const std::vector<std::string> &texts)
+    {
+        ASSERT_TRUE(SetCurrentDirectoryA(app.path().c_str()));
+        char name[9];
+        std::snprintf(name, sizeof name, "%08u", number);
+        test_support::write_file(app.file(name), line_table(texts));
+    }
+
+    // Runs each call on a thread of its own while this thread serves the output window;
+    // true when all have returned within the time. Threads still running then are
+    // left to themselves, so a hang fails the test instead of stopping it.
+    bool run_on_threads(const std::vector<std::function<void()>> &calls, DWORD timeoutMs)
+    {
+        std::atomic<size_t> returned{0};
+        std::vector<std::thread> threads;
+        for (const auto &call : calls)
+            threads.emplace_back([call, &returned] {
+                call();
+                ++returned;
+            });
+        const bool all = recorder.pump_until([&] { return returned == calls.size(); }, timeoutMs);
+        for (std::thread &thread : threads) {
+            if (all)
+                thread.join();
+            else
+                thread.detach();
+        }
+        return all;
+    }
 
     // A hand-over program under the name the controller looks for, in the application
     // directory with the run-time DLL it needs.
@@ -315,6 +364,111 @@ TEST_F(Action, HandOverStartedBySingleExeWithoutAnswerRecordsTheReportedProcess)
     EXPECT_EQ(file.header.processId, 4242u);
     EXPECT_EQ(std::string(entry().noticeTag, 12), "0           ");
     EXPECT_TRUE(test_support::file_exists(app.file("handover.bin")));
+}
+
+TEST_F(Action, HandOverProgramThatLeavesItsBlockUnreadSendsNothingBack)
+{
+    // A program that never reads its pipe: the controller's own block still lies there.
+    install_hand_over("w32-writer.exe", "tramespe.exe");
+    describe("program = original.exe\nkind = 5\nreportedProcessId = 4242\n");
+    EXPECT_EQ(run(&runModeZero), 0);
+    std::string program(entry().program, strnlen(entry().program, sizeof entry().program));
+    EXPECT_TRUE(same_path(program, app.file("tramespe.exe"))) << "the entry stays as the run left it";
+    EXPECT_EQ(file.header.processId, 4242u);
+
+    // Nor does one that could not be started.
+    DeleteFileA(app.file("tramespe.exe").c_str());
+    describe("program = original.exe\nkind = 5\nreportedProcessId = 4242\n");
+    EXPECT_EQ(run(&runModeZero), 0);
+    EXPECT_EQ(std::string(entry().program, sizeof entry().program),
+              "tramespe.exe" + std::string(260 - 12, ' '));
+}
+
+TEST_F(Action, NoticePipeIsNotInheritedByLaterChildren)
+{
+    const std::string window = std::to_string(reinterpret_cast<uintptr_t>(recorder.window()));
+    describe("program = " + writer() + "\ncommandLine = exit 9\nnoticeTag = BUILD\nwindow = " + window + "\n");
+    run(nullptr);
+    HANDLE noticeRead = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(g_controller.run.noticeReadHandle));
+    HANDLE noticeWrite = g_controller.action.noticeWriteHandle;
+    for (HANDLE end : {noticeRead, noticeWrite}) {
+        DWORD flags = 0xdeadbeef;
+        ASSERT_TRUE(GetHandleInformation(end, &flags));
+        EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u);
+    }
+    // The next action's child does not hold the notice's read end, whose block still
+    // waits for the receiver.
+    describe("program = " + writer() + "\ncommandLine = peek " +
+             std::to_string(reinterpret_cast<uintptr_t>(noticeRead)) + "\n");
+    run(nullptr);
+    EXPECT_EQ(lines(), (std::vector<std::string>{"peek none"}));
+
+    HANDLE writeHandle = nullptr;
+    void *data = nullptr;
+    ASSERT_EQ(READSHAREDMEM(noticeRead, &writeHandle, &data), 0);
+    EXPECT_EQ(static_cast<const CompletionNotice *>(data)->exitCode.get(), 9u);
+    EXPECT_EQ(FINISHSHAREDMEM(noticeRead, writeHandle, data), 0);
+}
+
+TEST_F(Action, TablesOnTwoThreadsRunOneAfterTheOtherEachWhole)
+{
+    write_thread_file(71, {"A1", "A2", "A3"});
+    write_thread_file(72, {"B1", "B2", "B3", "B4", "B5", "B6", "B7"});
+    ASSERT_TRUE(run_on_threads({[] { tarvelthread(71); }, [] { tarvelthread(72); }}, 60000));
+    const std::vector<std::string> a = {"A1", "A2", "A3"};
+    const std::vector<std::string> b = {"B1", "B2", "B3", "B4", "B5", "B6", "B7"};
+    std::vector<std::string> aThenB = a, bThenA = b;
+    aThenB.insert(aThenB.end(), b.begin(), b.end());
+    bThenA.insert(bThenA.end(), a.begin(), a.end());
+    const std::vector<std::string> got = lines();
+    EXPECT_TRUE(got == aThenB || got == bThenA) << ::testing::PrintToString(got);
+}
+
+TEST_F(Action, TableFromAnotherThreadWaitsForTheRunningFileTable)
+{
+    const std::vector<std::string> fileLines = {"F1", "F2", "F3", "F4", "F5",  "F6",
+                                                "F7", "F8", "F9", "F10", "F11", "F12"};
+    write_thread_file(73, fileLines);
+    std::string other = line_table({"X"});
+    std::atomic<bool> fileRunStarted{false};
+    recorder.onMessage = [&](const test_support::RecordedMessage &) { fileRunStarted = true; };
+    const bool returned = run_on_threads(
+        {[] { tarvelthread(73); },
+         [&] {
+             // Called once the file table's first line has arrived.
+             for (int i = 0; i < 6000 && !fileRunStarted; ++i)
+                 Sleep(5);
+             TR010Action(reinterpret_cast<ActionTable *>(other.data()), const_cast<int32_t *>(&runModeOne));
+         }},
+        60000);
+    recorder.onMessage = nullptr;
+    ASSERT_TRUE(returned);
+    std::vector<std::string> expected = fileLines;
+    expected.push_back("X");
+    EXPECT_EQ(lines(), expected);
+}
+
+TEST_F(Action, CallsFromTheLineHandlerOnTheRunningThreadAreRefused)
+{
+    std::string inner = line_table({"inner"});
+    int32_t nestedAction = -1, nestedLaunch = -1;
+    recorder.onMessage = [&](const test_support::RecordedMessage &m) {
+        if (m.message != 0x0402 || nestedAction != -1)
+            return;
+        nestedAction = TR010Action(reinterpret_cast<ActionTable *>(inner.data()), const_cast<int32_t *>(&runModeOne));
+        void *environment = nullptr;
+        frame::BigEndian<4> exitCode;
+        nestedLaunch = WAITEXE("", writer().c_str(), "report nested.txt", "", &environment, &exitCode);
+    };
+    describe("program = " + writer() + "\ncommandLine = out \"one\\r\\ntwo\" exit 3\nkind = 7\n");
+    EXPECT_EQ(run(&runModeOne), 0);
+    recorder.onMessage = nullptr;
+    EXPECT_EQ(nestedAction, kControllerBusy);
+    EXPECT_EQ(nestedLaunch, 1);
+    EXPECT_EQ(lines(), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(g_controller.action.exitCode.get(), 3u);
+    EXPECT_FALSE(test_support::file_exists(app.file("nested.txt")));
+    EXPECT_TRUE(same_path(test_support::current_directory(), startDirectory));
 }
 
 TEST(ActionSteps, NineXFamilyTakesCommandComAndTheGaPrograms)

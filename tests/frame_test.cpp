@@ -11,6 +11,7 @@
 #include "entries.h"
 #include "process_entry.h"
 #include "program.h"
+#include "w32enum.h"
 
 using namespace std::chrono_literals;
 
@@ -91,13 +92,12 @@ TEST(FirstCall, TwoThreadsAtOnceOnlyOneInitialises)
         << "first " << first << ", second " << second;
 }
 
-TEST(FirstCall, LaterCallsKeepTheCodeAndStorageAndTakeNoLock)
+TEST(FirstCall, LaterCallsKeepTheCodeAndTakeNoLock)
 {
     Probe probe;
     int32_t code = 77;
     frame::first_call(probe, code);
     EXPECT_EQ(code, 0);
-    probe.kept = 42;
 
     CBL_THREAD_PROG_LOCK(&probe);
     int32_t later = 77;
@@ -106,5 +106,17 @@ TEST(FirstCall, LaterCallsKeepTheCodeAndStorageAndTakeNoLock)
     CBL_THREAD_PROG_UNLOCK(&probe);
     call.wait();
     EXPECT_EQ(later, 77);
-    EXPECT_EQ(probe.kept, 42);
+}
+
+// A program's storage keeps what one call left for the next: W32ENUM's criteria, set by
+// one call, are still there when a later call passes no arguments and changes nothing.
+TEST(FirstCall, ProgramStorageKeepsItsValuesFromCallToCall)
+{
+    const uint32_t processId = 4242, length = 3;
+    W32ENUM(&processId, "Kept title and the rest of its forty bytes......", &length);
+    EXPECT_EQ(W32ENUM(nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(g_w32enum.criteria.processId, 4242u);
+    EXPECT_EQ(g_w32enum.criteria.titleLength, 3u);
+    EXPECT_EQ(std::string(g_w32enum.criteria.title, 4), "Kept");
+    EXPECT_EQ(g_w32enum.initialised, 0xFF);
 }

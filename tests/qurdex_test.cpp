@@ -116,6 +116,17 @@ TEST(CallByName, NameFoundNowhereEndsTheRunWithError173OnStandardError)
         << run.output;
 }
 
+TEST(RunEnd, EndsTheProcessWithItsCodeWhileAnotherThreadWorks)
+{
+    const std::string program = test_support::program_dir() + "\\qurdex_run_end.exe";
+    for (int i = 0; i < 10; ++i) {
+        test_support::ChildRun run = test_support::run_child(program, "", 20000);
+        ASSERT_TRUE(run.finished) << "run " << i << " did not end: " << run.output;
+        EXPECT_EQ(run.exitCode, 7u) << run.output;
+        EXPECT_EQ(run.output.find("static destructors ran"), std::string::npos) << run.output;
+    }
+}
+
 TEST(Environment, VariableIntoASpacePaddedFieldCutToItsWidth)
 {
     char field[8];

@@ -32,6 +32,16 @@ int32_t give_output_window(int32_t *window)
     return 0;
 }
 
+// A host entry that first looks for a window of its own by class and title, as a host
+// finding its output window may, then names the recorder's window.
+int32_t find_then_give_output_window(int32_t *window)
+{
+    const uint32_t self = GetCurrentProcessId();
+    uint32_t found = 0;
+    GETWINDOWHANDLE(&self, "Host output", &found);
+    return give_output_window(window);
+}
+
 std::string writer() { return test_support::program_dir() + "\\w32-writer.exe"; }
 
 struct Waited {
@@ -112,8 +122,21 @@ TEST_F(Launch, ExitCodeBigEndianModuloABillionAndInFullAfterwards)
     EXPECT_EQ(std::memcmp(&last, full, 4), 0);
 }
 
-TEST_F(Launch, LastExitCodeIsZeroBeforeAnyLaunch)
+// Checked in a process where nothing was launched yet: this test program started again
+// with only this test and a variable that says so.
+TEST(FreshProcess, LastExitCodeIsZeroBeforeAnyLaunch)
 {
+    if (GetEnvironmentVariableA("W32RTNS_FRESH_PROCESS", nullptr, 0) == 0) {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        test_support::ScopedVariable fresh("W32RTNS_FRESH_PROCESS", "1");
+        test_support::ChildRun run = test_support::run_child(
+            std::string("\"") + self + "\" --gtest_filter=FreshProcess.LastExitCodeIsZeroBeforeAnyLaunch");
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        EXPECT_NE(run.output.find("[  PASSED  ] 1 test"), std::string::npos) << run.output;
+        return;
+    }
     uint32_t last = 0xdeadbeef;
     AGETLASTRETURNCODEFROMWAITCH(&last);
     EXPECT_EQ(last, 0u);
@@ -215,6 +238,30 @@ TEST_F(Launch, SpawnExeReturnsAtOnceWithDefaultHandlesAndShowState)
     }
 }
 
+TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "WindowClassHostOutput";
+    RegisterClassA(&windowClass);
+    HWND hostWindow = CreateWindowA("WindowClassHostOutput", "Host output", WS_OVERLAPPED, 0, 0, 10,
+                                    10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(hostWindow, nullptr);
+    qx_register_entry("QuennetGetOutputHandle",
+                      reinterpret_cast<void *>(&find_then_give_output_window));
+    // The host's search succeeds (status 0) while the launch waits for its answer.
+    Waited w = wait_exe(writer(), "out \"one\\r\\ntwo\" exit 4");
+    EXPECT_EQ(w.status, 0);
+    EXPECT_EQ(w.exitCode.get(), 4u);
+    int32_t processId = 0;
+    void *environment = nullptr;
+    EXPECT_EQ(QUENNETSTARTEXE("", writer().c_str(), "out three", "", &environment, &processId), 0);
+    EXPECT_NE(processId, 0);
+    EXPECT_EQ(lines(), (Lines{"one", "two", "three"}));
+    DestroyWindow(hostWindow);
+}
+
 TEST_F(Launch, CommandLineTooLongStartsNothing)
 {
     StandardHandles before;
@@ -294,6 +341,7 @@ TEST_F(Launch, EnvironmentOfTheCallerOrTheGivenBlock)
 
 namespace {
 std::atomic<uint32_t> g_threadArgument{0};
+std::atomic<bool> g_threadReturned{false};
 HANDLE g_threadEntered = nullptr;
 HANDLE g_threadRelease = nullptr;
 
@@ -301,7 +349,8 @@ int32_t thread_entry(uint32_t argument)
 {
     g_threadArgument = argument;
     SetEvent(g_threadEntered);
-    WaitForSingleObject(g_threadRelease, 10000);
+    WaitForSingleObject(g_threadRelease, 5000);
+    g_threadReturned = true;
     return 0;
 }
 } // namespace
@@ -312,12 +361,20 @@ TEST(StartThread, StartsTheThreadEntryWithTheNumberAndDoesNotWait)
     qx_register_entry("tarvelthread", reinterpret_cast<void *>(&thread_entry));
     g_threadEntered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g_threadRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    g_threadReturned = false;
     EXPECT_EQ(STARTTHREAD("00001234"), 0);
+    // The thread is still held when STARTTHREAD has returned: it did not wait for it.
+    EXPECT_FALSE(g_threadReturned);
     EXPECT_EQ(WaitForSingleObject(g_threadEntered, 10000), WAIT_OBJECT_0);
     EXPECT_EQ(g_threadArgument, 1234u);
     SetEvent(g_threadRelease);
+    for (int i = 0; i < 200 && !g_threadReturned; ++i)
+        Sleep(25);
+    EXPECT_TRUE(g_threadReturned);
     CloseHandle(g_threadEntered);
     CloseHandle(g_threadRelease);
+    // The controller's own thread entry is the one later tests of this process expect.
+    qx_register_entry("tarvelthread", reinterpret_cast<void *>(&tarvelthread));
 }
 
 // The controller's own thread entry takes the action file the eight digits name and

@@ -91,6 +91,15 @@ TEST(Windows, ShortTitleIsNotReadPastItsEnd)
     uint32_t found = 0;
     EXPECT_EQ(GETWINDOWHANDLE(&kOwnProcess, title.data(), &found), 0);
     EXPECT_EQ(found, wanted.handle());
+
+    // An empty title is its NUL alone, the last readable byte: it matches an empty
+    // window text, and the byte after it is never read.
+    TestWindow untitled("WindowClassEmpty", "");
+    test_support::GuardedField empty(1);
+    empty.data()[0] = '\0';
+    found = 0;
+    EXPECT_EQ(GETWINDOWHANDLE(&kOwnProcess, empty.data(), &found), 0);
+    EXPECT_EQ(found, untitled.handle());
 }
 
 TEST(Windows, SwitchProgramThenProcessIdReportsItsStatus)

@@ -8,6 +8,8 @@
 //   spawn MS     starts itself with "sleep MS", letting it inherit the output pipe
 //   report FILE  writes its command line, directory, start-up flags and show state,
 //                and process id to FILE, one per line
+//   peek HANDLE  writes "peek N" (N bytes waiting) when HANDLE is a readable pipe of
+//                this process, else "peek none", and CR LF
 //   exit CODE    ends with exit code CODE (decimal or 0x hexadecimal)
 #include <windows.h>
 
@@ -106,6 +108,13 @@ int main(int argc, char **argv)
             spawn_sleeper(value);
         } else if (command == "report") {
             report(value);
+        } else if (command == "peek") {
+            // Whether this process holds a readable pipe under that handle value, and
+            // how many bytes wait in it.
+            HANDLE pipe = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoul(value, nullptr, 0)));
+            DWORD available = 0;
+            bool open = PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) != 0;
+            write_to(STD_OUTPUT_HANDLE, open ? "peek " + std::to_string(available) + "\r\n" : "peek none\r\n");
         } else if (command == "exit") {
             ExitProcess(static_cast<UINT>(std::strtoul(value, nullptr, 0)));
         }

@@ -45,6 +45,8 @@ LRESULT CALLBACK MessageRecorder::procedure(HWND w, UINT m, WPARAM wp, LPARAM lp
         LocalFree(block);
     }
     self->messages.push_back(r);
+    if (self->onMessage)
+        self->onMessage(r);
     return 0;
 }
 

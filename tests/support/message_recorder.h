@@ -30,6 +30,9 @@ public:
     // Handles queued and sent messages until done() holds or timeout_ms passes.
     bool pump_until(const std::function<bool()> &done, DWORD timeout_ms);
     std::vector<RecordedMessage> messages;
+    // Called for each recorded message once it is recorded, inside the window procedure:
+    // a test acts there as a host's handler would.
+    std::function<void(const RecordedMessage &)> onMessage;
 
 private:
     static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM);
