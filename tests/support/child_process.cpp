@@ -1,7 +1,11 @@
 #include "child_process.h"
 
+#include <gtest/gtest.h>
+
 #include <thread>
 #include <vector>
+
+#include "test_support.h"
 
 namespace test_support {
 
@@ -84,6 +88,23 @@ ChildRun run_child(const std::string &command_line, const std::string &directory
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return run;
+}
+
+bool in_fresh_process()
+{
+    const char *const marker = "TEST_SUPPORT_FRESH_PROCESS";
+    if (GetEnvironmentVariableA(marker, nullptr, 0) != 0)
+        return true;
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ScopedVariable fresh(marker, "1");
+    ChildRun run = run_child(std::string("\"") + self + "\" --gtest_filter=" + test->test_suite_name() +
+                             "." + test->name());
+    EXPECT_TRUE(run.finished) << run.output;
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("[  PASSED  ] 1 test"), std::string::npos) << run.output;
+    return false;
 }
 
 } // namespace test_support

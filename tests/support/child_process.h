@@ -30,4 +30,10 @@ ChildRun run_child(const std::string &command_line, const std::string &directory
 PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory = "",
                                 int show_window = -1);
 
+// For a test that needs a process where nothing ran before it. In such a process (this
+// test program started again with only the current test) it returns true and the test
+// goes on; elsewhere it starts that process, fails the current test unless the test
+// passed there, and returns false.
+bool in_fresh_process();
+
 } // namespace test_support
