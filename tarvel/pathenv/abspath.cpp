@@ -2,6 +2,7 @@
 #include "abspath.h"
 
 #include <cstring>
+#include <mutex>
 #include <iterator>
 
 #include "entries.h"
@@ -139,10 +140,16 @@ int32_t resolve(AbsPath &s, const char *input, char *output)
 
 } // namespace abspath
 
+// Calls from several threads take turns: each resolves in the program's work area.
+namespace {
+std::mutex g_abspathTurn;
+} // namespace
+
 extern "C" int32_t ABSPATH(const char *input, char *output)
 {
     int32_t returnCode = 0;
     frame::first_call(g_abspath, returnCode);
+    std::lock_guard<std::mutex> turn(g_abspathTurn);
     returnCode = abspath::resolve(g_abspath, input, output);
     return frame::finish(reinterpret_cast<void *>(&ABSPATH), returnCode);
 }

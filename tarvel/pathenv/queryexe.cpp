@@ -3,6 +3,7 @@
 #include "queryexe.h"
 
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "entries.h"
@@ -246,10 +247,16 @@ int32_t lookup(QueryExe &s, char *name, uint8_t *kind, const char *block, Locato
 
 } // namespace queryexe
 
+// Calls from several threads take turns: each looks up in the program's work areas.
+namespace {
+std::mutex g_queryexeTurn;
+} // namespace
+
 extern "C" int32_t QUERYEXE(char *name, uint8_t *kind, const char *const *environment)
 {
     int32_t returnCode = 0;
     frame::first_call(g_queryexe, returnCode);
+    std::lock_guard<std::mutex> turn(g_queryexeTurn);
     const char *block = environment != nullptr ? *environment : nullptr;
     returnCode = queryexe::lookup(g_queryexe, name, kind, block, queryexe::locate, nullptr);
     return frame::finish(reinterpret_cast<void *>(&QUERYEXE), returnCode);
