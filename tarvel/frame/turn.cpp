@@ -4,19 +4,7 @@ namespace frame {
 
 Turn g_runTurn;
 
-HANDLE Turn::mutex()
-{
-    HANDLE existing = mutex_.load(std::memory_order_acquire);
-    if (existing != nullptr)
-        return existing;
-    // The first thread to get here makes the mutex; one that loses the race closes its
-    // own. The winner's lives as long as the process.
-    HANDLE made = CreateMutexA(nullptr, FALSE, nullptr);
-    if (mutex_.compare_exchange_strong(existing, made, std::memory_order_acq_rel))
-        return made;
-    CloseHandle(made);
-    return existing;
-}
+Turn::Turn() : mutex_(CreateMutexA(nullptr, FALSE, nullptr)) {}
 
 bool Turn::take()
 {
@@ -25,7 +13,7 @@ bool Turn::take()
         ++depth_;
         return true;
     }
-    HANDLE held = mutex();
+    HANDLE held = mutex_;
     for (;;) {
         if (sendingTo_.load(std::memory_order_acquire) == me && InSendMessage())
             return false;
@@ -53,7 +41,7 @@ void Turn::give()
     if (--depth_ != 0)
         return;
     owner_.store(0, std::memory_order_release);
-    ReleaseMutex(mutex());
+    ReleaseMutex(mutex_);
 }
 
 bool Turn::held_here() const

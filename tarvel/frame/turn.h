@@ -10,6 +10,12 @@ namespace frame {
 
 class Turn {
 public:
+    // The turn's mutex is made with the object, before anything runs, and lives as long
+    // as the process: no call ever sees a handle appear that was not there before.
+    Turn();
+    Turn(const Turn &) = delete;
+    Turn &operator=(const Turn &) = delete;
+
     // Waits until this thread has the turn. The thread that holds it may take it again
     // (the controller's own launches do). While waiting, messages sent to this thread's
     // windows are still handled, so a holder that sends one (an output line) goes on.
@@ -25,9 +31,7 @@ public:
     void sending_to(DWORD threadId);
 
 private:
-    HANDLE mutex();
-
-    std::atomic<HANDLE> mutex_{nullptr};
+    const HANDLE mutex_;
     std::atomic<DWORD> owner_{0};
     std::atomic<DWORD> sendingTo_{0};
     unsigned depth_ = 0;   // read and written by the holder only
