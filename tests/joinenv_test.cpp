@@ -326,7 +326,7 @@ TEST_F(Join, AFailingSortIsReportedAndTheBaseSortedInMemoryAlike)
                   "qurdex: file error 30 on $TMP/zkorgsrt.dat\r\n");
         EXPECT_EQ(got, expected) << directory;
         EXPECT_EQ(join({"PATH=%PATH%;C:\\BIN\nA=0"}),
-                  (Entries{"=D:=D:\\", "=C:=C:\\WORK", "A=0", "B=2", "PATH=C:\\DOS;C:\\BIN"}));
+                  (Entries{"=D:=D:\\", "=C:=C:\\WORK", "A=0", "A=dup", "B=2", "PATH=C:\\DOS;C:\\BIN"}));
         EXPECT_EQ(join(), expected);
         EXPECT_EQ(baseReads, 1);
     }
