@@ -85,8 +85,9 @@ struct Joinenv {
 // texts count down to 1 (count above 9 is 9) and writes the block. read_base gives
 // the environment block (null: none); it is called once for the storage's life,
 // whatever follows. Returns the block, valid until the next call. Throws
-// std::bad_alloc when memory for the list or the block cannot be had; the next call
-// then loads the base again, or resets to it, from the block already read.
+// std::bad_alloc when memory for the list or the block cannot be had (or
+// std::length_error for a block past a string's size bound); the next call then
+// loads the base again, or resets to it, from the block already read.
 const char *join(Joinenv &s, const std::function<const char *()> &read_base, uint32_t count,
                  const char *const texts[9]);
 
