@@ -1,9 +1,12 @@
 // JOINENV's merge, called as a plain function over environment blocks the tests make.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +20,28 @@ using pathenv::Joinenv;
 using Entries = std::vector<std::string>;
 using test_support::env_block;
 using test_support::env_entries;
+
+namespace {
+
+// Allocations that still succeed before the next one fails as when memory has run
+// out; negative: no limit.
+std::atomic<long> g_allocationsLeft{-1};
+
+} // namespace
+
+// The test program's allocations, which a test can make fail. They come from malloc,
+// as the library's own operator new takes them and its operator delete gives back.
+void *operator new(std::size_t size)
+{
+    long left = g_allocationsLeft.load();
+    if (left == 0)
+        throw std::bad_alloc();
+    if (left > 0)
+        g_allocationsLeft.store(left - 1);
+    if (void *p = std::malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
 
 namespace {
 
@@ -48,6 +73,20 @@ protected:
         const char *block = call(texts, static_cast<uint32_t>(texts.size()));
         EXPECT_NE(block, nullptr);
         return block != nullptr ? env_entries(block) : Entries{};
+    }
+    // What f wrote to standard error.
+    template <class F>
+    std::string standard_error_of(F f)
+    {
+        std::string log = tmpDir.file("stderr.txt");
+        HANDLE file = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE saved = GetStdHandle(STD_ERROR_HANDLE);
+        SetStdHandle(STD_ERROR_HANDLE, file);
+        f();
+        SetStdHandle(STD_ERROR_HANDLE, saved);
+        CloseHandle(file);
+        return test_support::read_file(log);
     }
     // The value the current list gives name, as a %NAME% reference sees it.
     std::string value_of(const std::string &name)
@@ -248,36 +287,82 @@ TEST_F(Join, ABaseOfUpToSixtyFiveThousandFiveHundredThirtyFiveBytesIsTaken)
     EXPECT_EQ(got.back(), entries.back() + "!");
 }
 
-TEST_F(Join, ABaseLargerThanThatIsRefusedAndTriedAgain)
+TEST_F(Join, ABaseLargerThanThatKeepsEveryEntryAndIsReadOnce)
 {
-    base = env_block({"A=" + std::string(65532, 'a')});
-    ASSERT_EQ(base.size(), 65536u);
-    EXPECT_EQ(call({"B=1"}, 1), nullptr);
-    EXPECT_EQ(call({}, 0), nullptr);
-    base = env_block({"A=small"});
-    EXPECT_EQ(join({"B=1"}), (Entries{"A=small", "B=1"}));
-    EXPECT_EQ(baseReads, 3);
+    // Everything after the first entry begins past byte 65,535: short and long names,
+    // an empty value, an empty name, and a name longer than a name length holds.
+    std::string longName = "FAR" + std::string(300, 'L');
+    base = env_block({"A=" + std::string(65532, 'a'), "far=1", longName + "=long", "Empty=",
+                      "=E:=E:\\", std::string(65536, 'H') + "=left out", "Last=z"});
+    ASSERT_GT(base.size(), 65536u + 65535u);
+    Entries loaded{"=E:=E:\\", "A=" + std::string(65532, 'a'), "EMPTY=", "FAR=1",
+                   longName + "=long", "LAST=z"};
+    EXPECT_EQ(join(), loaded);
+    EXPECT_EQ(join({"FAR=%far%+%" + longName + "%\nNEW=%LAST%%EMPTY%", longName + "=%" + longName + "%!"}),
+              (Entries{"=E:=E:\\", "A=" + std::string(65532, 'a'), "EMPTY=", "FAR=1+long!",
+                       longName + "=long!", "LAST=z", "NEW=z"}));
+    EXPECT_EQ(join(), loaded);
+    EXPECT_EQ(value_of(longName), "long");
+    EXPECT_EQ(value_of("FAR"), "1");
+    EXPECT_EQ(baseReads, 1);
 }
 
-TEST_F(Join, AFailingSortRefusesTheCallReportsItAndLeavesNoWorkFile)
+TEST_F(Join, AFailingSortIsReportedAndTheBaseSortedInMemoryAlike)
 {
-    base = env_block({"A=1", "B=2"});
+    base = env_block({"b=2", "=D:=D:\\", "A=1", "=C:=C:\\WORK", "a=dup", "Path=C:\\DOS"});
+    Entries expected{"=D:=D:\\", "=C:=C:\\WORK", "A=1", "A=dup", "B=2", "PATH=C:\\DOS"};
+    EXPECT_EQ(join(), expected); // through the work file
+    // No work file where TMP names a missing directory, nor where a directory takes
+    // its name.
     std::string missing = tmpDir.file("missing");
-    {
-        test_support::ScopedVariable badTmp("TMP", missing.c_str());
-        std::string log = tmpDir.file("stderr.txt");
-        HANDLE file = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        HANDLE saved = GetStdHandle(STD_ERROR_HANDLE);
-        SetStdHandle(STD_ERROR_HANDLE, file);
-        const char *result = call({}, 0);
-        SetStdHandle(STD_ERROR_HANDLE, saved);
-        CloseHandle(file);
-        EXPECT_EQ(result, nullptr);
-        EXPECT_EQ(test_support::read_file(log), "qurdex: file error 30 on $TMP/zkorgsrt.dat\r\n");
+    test_support::TempDir inTheWay;
+    ASSERT_TRUE(CreateDirectoryA((inTheWay.path() + "\\zkorgsrt.dat").c_str(), nullptr));
+    for (const std::string &directory : {missing, inTheWay.path()}) {
+        storage = std::make_unique<Joinenv>();
+        baseReads = 0;
+        test_support::ScopedVariable badTmp("TMP", directory.c_str());
+        Entries got;
+        EXPECT_EQ(standard_error_of([&] { got = join(); }),
+                  "qurdex: file error 30 on $TMP/zkorgsrt.dat\r\n");
+        EXPECT_EQ(got, expected) << directory;
+        EXPECT_EQ(join({"PATH=%PATH%;C:\\BIN\nA=0"}),
+                  (Entries{"=D:=D:\\", "=C:=C:\\WORK", "A=0", "A=dup", "B=2", "PATH=C:\\DOS;C:\\BIN"}));
+        EXPECT_EQ(join(), expected);
+        EXPECT_EQ(baseReads, 1);
     }
-    EXPECT_EQ(join(), (Entries{"A=1", "B=2"}));
     EXPECT_FALSE(test_support::file_exists(tmpDir.file("zkorgsrt.dat")));
+}
+
+TEST_F(Join, AWantOfMemoryAnywhereGivesNoBlockAndTheNextCallTheRightOneWithoutReadingAgain)
+{
+    base = env_block({"Path=C:\\DOS", "=C:=C:\\", "B=2", std::string(300, 'n') + "=long"});
+    std::vector<std::string> texts{"PATH=%PATH%;C:\\X\nY=%" + std::string(300, 'N') + "%", "X=1"};
+    Entries expected{"=C:=C:\\", "B=2", std::string(300, 'N') + "=long", "PATH=C:\\DOS;C:\\X",
+                     "X=1", "Y=long"};
+    // Memory runs out at each allocation in turn, of the first call or of a later one.
+    for (bool firstCall : {true, false}) {
+        for (long allowed = 0;; ++allowed) {
+            storage = std::make_unique<Joinenv>();
+            baseReads = 0;
+            if (!firstCall)
+                join({"OTHER=1"});
+            bool ranOut = false;
+            standard_error_of([&] {
+                g_allocationsLeft = allowed;
+                try {
+                    call(texts, 2);
+                } catch (const std::bad_alloc &) {
+                    ranOut = true;
+                }
+                g_allocationsLeft = -1;
+            });
+            ASSERT_EQ(join(texts), expected) << "first call " << firstCall << ", allocation " << allowed;
+            ASSERT_EQ(join(), (Entries{"=C:=C:\\", "B=2", std::string(300, 'N') + "=long", "PATH=C:\\DOS"}));
+            ASSERT_EQ(baseReads, 1) << "first call " << firstCall << ", allocation " << allowed;
+            if (!ranOut)
+                break;
+        }
+    }
 }
 
 // ---- Against a reference model ----------------------------------------------

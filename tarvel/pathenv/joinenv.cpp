@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <mutex>
 #include <new>
 
 #include "entries.h"
@@ -24,10 +26,22 @@ EnvRecord read_record(const Joinenv &s, uint32_t at)
     return r;
 }
 
+// Writes count bytes at offset at. A write to the store fails only when it cannot
+// grow, and a list with a hole in it would give a wrong block, so that is a want of
+// memory like any other.
+void write_bytes(const Joinenv &s, uint32_t at, size_t count, const void *bytes)
+{
+    if (CBL_WRITE_VFILE(s.vfile, at, static_cast<uint32_t>(count), bytes) != 0)
+        throw std::bad_alloc();
+}
+
 void write_record(const Joinenv &s, uint32_t at, const EnvRecord &r)
 {
-    CBL_WRITE_VFILE(s.vfile, at, kRecordSize, &r);
+    write_bytes(s, at, kRecordSize, &r);
 }
+
+// True for the records the base loaded, false for those calls add after it.
+bool is_base(const Joinenv &s, uint32_t at) { return at < s.baseEnd; }
 
 std::string upper(const char *text, size_t length)
 {
@@ -52,15 +66,18 @@ EnvRecord record_for(const std::string &name)
 }
 
 // The whole upper-case name of the record at offset at. Names longer than the name
-// field come from the base entry, or from right after a setting's record.
+// field come from the base entry, from right before the value text a base entry
+// keeps in the file, or from right after a setting's record.
 std::string full_name(const Joinenv &s, const EnvRecord &r, uint32_t at)
 {
     if (r.nameLength <= kNameWidth)
         return std::string(r.name, r.nameLength);
     if (r.entryPosition != 0)
         return upper(s.base + r.entryPosition - 1, r.nameLength);
+    uint32_t nameAt = is_base(s, at) ? s.baseRecords[at / kRecordSize].valuePlace - r.nameLength
+                                     : at + kRecordSize;
     std::string name(r.nameLength, '\0');
-    CBL_READ_VFILE(s.vfile, at + kRecordSize, r.nameLength, name.data());
+    CBL_READ_VFILE(s.vfile, nameAt, r.nameLength, name.data());
     return name;
 }
 
@@ -169,7 +186,7 @@ Place walk(const Joinenv &s, const std::string &name)
         }
         if (c > 0)
             break;
-        if (r.entryPosition != 0) {
+        if (is_base(s, at)) {
             place.gap = at;
             place.position = 0;
         } else {
@@ -221,7 +238,7 @@ void write_value(Joinenv &s, EnvRecord &r, uint32_t valueAt)
 {
     r.valuePlace = valueAt;
     r.valueLength = static_cast<uint32_t>(s.expanded.size());
-    CBL_WRITE_VFILE(s.vfile, valueAt, r.valueLength, s.expanded.data());
+    write_bytes(s, valueAt, r.valueLength, s.expanded.data());
 }
 
 // Puts s.newName with the value in s.expanded into the list: over the value of the
@@ -247,7 +264,7 @@ void place_setting(Joinenv &s)
     added.next = previous == kNoRecord ? s.head : before.next;
     uint32_t valueAt = placed + kRecordSize;
     if (name.size() > kNameWidth) {
-        CBL_WRITE_VFILE(s.vfile, valueAt, static_cast<uint32_t>(name.size()), name.data());
+        write_bytes(s, valueAt, name.size(), name.data());
         valueAt += static_cast<uint32_t>(name.size());
     }
     write_value(s, added, valueAt);
@@ -262,19 +279,6 @@ void place_setting(Joinenv &s)
     std::vector<ListIndex::Added> &gap = s.index.gaps[place.gap];
     gap.insert(gap.begin() + static_cast<std::ptrdiff_t>(place.position),
                ListIndex::Added{placed, static_cast<uint16_t>(name.size()), leading(name)});
-}
-
-// Size of the environment block at base, final zero included, or 0 when it is
-// longer than the base limit. The scan never goes past the limit.
-size_t base_size(const char *base)
-{
-    if (base[0] == '\0')
-        return 1;
-    for (size_t i = 1; i < kBaseLimit; ++i) {
-        if (base[i] == '\0' && base[i - 1] == '\0')
-            return i + 1;
-    }
-    return 0;
 }
 
 void sort_file_name(Joinenv &s)
@@ -297,44 +301,85 @@ bool sort_failed(const Joinenv &s, const qx_sort_block &sort)
     return true;
 }
 
-// Gives every base entry with "=" to the sort, one record each.
-bool give_base(const Joinenv &s, qx_sort_block &sort, uint32_t &given)
+// The base entries with "=", one record each, in the order the process has them. An
+// entry that begins past the positions a record holds keeps its value in the
+// virtual file instead, with a name longer than the name field right before it:
+// these texts follow the records and the end record, which the sort writes from
+// offset 0, and textsEnd is where they end. A name longer than a name length holds
+// (65,535 characters) cannot be an entry of a list, so its entry is left out.
+std::vector<EnvRecord> base_records(const Joinenv &s, uint32_t &textsEnd)
 {
-    for (size_t p = 0; s.base[p] != '\0';) {
+    std::vector<EnvRecord> records;
+    std::string texts;
+    for (size_t p = 0; s.base != nullptr && s.base[p] != '\0';) {
         const char *entry = s.base + p;
         size_t length = std::strlen(entry);
         const char *equals = static_cast<const char *>(std::memchr(entry, '=', length));
-        if (equals != nullptr) {
-            EnvRecord r = record_for(upper(entry, static_cast<size_t>(equals - entry)));
-            r.entryPosition = static_cast<uint16_t>(p + 1);
-            EXTSM(QX_SORT_RELEASE, &sort, &r);
-            if (sort_failed(s, sort))
-                return false;
-            ++given;
+        size_t nameLength = equals != nullptr ? static_cast<size_t>(equals - entry) : 0;
+        if (equals != nullptr && nameLength <= 0xFFFF) {
+            std::string name = upper(entry, nameLength);
+            EnvRecord r = record_for(name);
+            if (p < kPositionLimit) {
+                r.entryPosition = static_cast<uint16_t>(p + 1);
+            } else {
+                if (nameLength > kNameWidth)
+                    texts += name;
+                r.valuePlace = static_cast<uint32_t>(texts.size()); // from the texts' start
+                r.valueLength = static_cast<uint32_t>(length - nameLength - 1);
+                texts.append(equals + 1, r.valueLength);
+            }
+            records.push_back(r);
         }
         p += length + 1;
     }
-    return true;
+    uint32_t textsAt = static_cast<uint32_t>((records.size() + 1) * kRecordSize);
+    for (EnvRecord &r : records) {
+        if (r.entryPosition == 0)
+            r.valuePlace += textsAt;
+    }
+    write_bytes(s, textsAt, texts.size(), texts.data());
+    textsEnd = textsAt + static_cast<uint32_t>(texts.size());
+    return records;
+}
+
+// Writes r at the end of the virtual file linked to the record written before it,
+// and makes it the head: the last record taken from a descending sort heads the
+// list in ascending order.
+void take_record(Joinenv &s, EnvRecord r)
+{
+    r.next = s.head;
+    write_record(s, s.fileEnd, r);
+    s.head = s.fileEnd;
+    s.fileEnd += kRecordSize;
 }
 
 // Writes the record that ends the base records: first name byte zero, next the
 // last base record taken.
-void write_end_record(Joinenv &s, uint32_t last)
+void write_end_record(Joinenv &s)
 {
     EnvRecord end = record_for("");
     end.name[0] = '\0';
-    end.next = last;
+    end.next = s.head;
     write_record(s, s.fileEnd, end);
     s.fileEnd += kRecordSize;
 }
 
-// Takes the sorted records (descending) and writes each linked to the one taken
-// before it, so the last one taken heads the list in ascending order. At most one
-// taking more than was given, so a sort that keeps failing still ends.
-bool take_base(Joinenv &s, qx_sort_block &sort, uint32_t given)
+// Gives the records to the sort, one each.
+bool give_base(const Joinenv &s, qx_sort_block &sort, const std::vector<EnvRecord> &records)
 {
-    uint32_t previous = kNoRecord;
-    for (uint32_t tries = 0; tries <= given; ++tries) {
+    for (EnvRecord r : records) {
+        EXTSM(QX_SORT_RELEASE, &sort, &r);
+        if (sort_failed(s, sort))
+            return false;
+    }
+    return true;
+}
+
+// Takes the sorted records (descending) and writes each. At most one taking more
+// than was given, so a sort that keeps failing still ends.
+bool take_base(Joinenv &s, qx_sort_block &sort, size_t given)
+{
+    for (size_t tries = 0; tries <= given; ++tries) {
         EnvRecord r;
         EXTSM(QX_SORT_RETURN, &sort, &r);
         if (sort.status[0] == '1')
@@ -343,17 +388,14 @@ bool take_base(Joinenv &s, qx_sort_block &sort, uint32_t given)
             return false;
         if (sort.status[0] > '1')
             continue;
-        r.next = previous;
-        write_record(s, s.fileEnd, r);
-        previous = s.fileEnd;
-        s.fileEnd += kRecordSize;
+        take_record(s, r);
     }
-    write_end_record(s, previous);
-    s.head = previous;
     return true;
 }
 
-bool sort_base(Joinenv &s)
+// Sorts the records through the sort's work file and writes them as it returns
+// them; false when the sort failed (reported on standard error).
+bool sort_with_work_file(Joinenv &s, const std::vector<EnvRecord> &records)
 {
     qx_sort_block sort{};
     sort.recordLength = kRecordSize;
@@ -364,13 +406,12 @@ bool sort_base(Joinenv &s)
     EXTSM(QX_SORT_OPEN, &sort, nullptr);
     if (sort_failed(s, sort))
         return false;
-    uint32_t given = 0;
     bool ok = false;
     try {
-        ok = give_base(s, sort, given);
+        ok = give_base(s, sort, records);
         if (ok) {
             EXTSM(QX_SORT_SORT, &sort, nullptr);
-            ok = !sort_failed(s, sort) && take_base(s, sort, given);
+            ok = !sort_failed(s, sort) && take_base(s, sort, records.size());
         }
     } catch (...) {
         EXTSM(QX_SORT_END, &sort, nullptr); // the work file goes whatever happened
@@ -378,6 +419,17 @@ bool sort_base(Joinenv &s)
     }
     EXTSM(QX_SORT_END, &sort, nullptr);
     return !sort_failed(s, sort) && ok;
+}
+
+// Writes the records in the order the sort returns them (names descending, bytes
+// unsigned, equal names latest given first), for when its work file failed.
+void sort_in_memory(Joinenv &s, std::vector<EnvRecord> records)
+{
+    std::stable_sort(records.begin(), records.end(), [](const EnvRecord &a, const EnvRecord &b) {
+        return std::memcmp(a.name, b.name, kNameWidth) < 0;
+    });
+    for (auto r = records.rbegin(); r != records.rend(); ++r)
+        take_record(s, *r);
 }
 
 void build_index(Joinenv &s)
@@ -396,47 +448,42 @@ void build_index(Joinenv &s)
     }
 }
 
-bool load_base(Joinenv &s, const std::function<const char *()> &read_base)
+// Asks for the base once, then sorts it into the list. A sort whose work file fails
+// is reported and done in memory, so the block does not depend on a writable
+// directory.
+void load_base(Joinenv &s, const std::function<const char *()> &read_base)
 {
+    if (!s.baseRead) {
+        s.base = read_base();
+        s.baseRead = 1;
+    }
     sort_file_name(s);
-    s.base = read_base();
     if (s.vfile == 0)
         CBL_OPEN_VFILE(&s.vfile);
     s.fileEnd = 0;
     s.head = kNoRecord;
-    s.index = ListIndex{};
-    if (s.base != nullptr) {
-        if (base_size(s.base) == 0 || !sort_base(s)) {
-            s.fileEnd = 0;
-            s.head = kNoRecord;
-            s.index = ListIndex{};
-            return false;
-        }
-    } else {
-        write_end_record(s, kNoRecord);
+    uint32_t textsEnd = 0;
+    std::vector<EnvRecord> records = base_records(s, textsEnd);
+    if (s.base != nullptr && !sort_with_work_file(s, records)) {
+        s.fileEnd = 0;
+        s.head = kNoRecord;
+        sort_in_memory(s, std::move(records));
     }
+    write_end_record(s);
+    s.baseRecords.resize(s.fileEnd / kRecordSize);
+    CBL_READ_VFILE(s.vfile, 0, s.fileEnd, s.baseRecords.data());
     s.baseHead = s.head;
-    s.baseEnd = s.fileEnd;
+    s.baseEnd = std::max(s.fileEnd, textsEnd);
+    s.fileEnd = s.baseEnd;
     build_index(s);
     s.baseLoaded = 1;
-    return true;
 }
 
-// One pass over the base records: values back to the base's, links back to the
-// order the sort gave. The records travel in one piece each way.
+// The base records back as loaded, in one piece: values the base's own, links in
+// the order the sort gave. What calls added after them is written over from there.
 void reset_to_base(Joinenv &s)
 {
-    std::vector<EnvRecord> &records = s.resetArea;
-    records.resize(s.baseEnd / kRecordSize);
-    CBL_READ_VFILE(s.vfile, 0, s.baseEnd, records.data());
-    uint32_t previous = kNoRecord;
-    for (uint32_t i = 0; i < records.size() && records[i].name[0] != '\0'; ++i) {
-        records[i].valuePlace = 0;
-        records[i].valueLength = 0;
-        records[i].next = previous;
-        previous = i * kRecordSize;
-    }
-    CBL_WRITE_VFILE(s.vfile, 0, s.baseEnd, records.data());
+    write_bytes(s, 0, s.baseRecords.size() * kRecordSize, s.baseRecords.data());
     s.head = s.baseHead;
     s.fileEnd = s.baseEnd;
     s.index.gaps.clear();
@@ -523,8 +570,8 @@ const char *join(Joinenv &s, const std::function<const char *()> &read_base, uin
 {
     if (s.baseLoaded)
         reset_to_base(s);
-    else if (!load_base(s, read_base))
-        return nullptr;
+    else
+        load_base(s, read_base);
     for (uint32_t k = std::min<uint32_t>(count, 9); k >= 1; --k)
         merge_text(s, texts[k - 1]);
     return write_block(s);
@@ -535,6 +582,8 @@ const char *join(Joinenv &s, const std::function<const char *()> &read_base, uin
 namespace {
 
 pathenv::Joinenv g_joinenv;
+// Threads of the process share the one storage, so their calls take turns.
+std::mutex g_joinenvTurns;
 
 } // namespace
 
@@ -547,8 +596,11 @@ extern "C" const char *JOINENV(const uint32_t *count, const char *text1, const c
     frame::first_call(g_joinenv, returnCode);
     const char *const texts[9] = {text1, text2, text3, text4, text5, text6, text7, text8, text9};
     try {
+        std::lock_guard<std::mutex> turn(g_joinenvTurns);
         return pathenv::join(g_joinenv, QUENNETGETENV, count != nullptr ? *count : 0, texts);
-    } catch (const std::bad_alloc &) {
-        return nullptr; // out of memory: no block; the next call starts from the base again
+    } catch (const std::exception &) {
+        // Only a want of memory ends up here (for the list, the block, a string's size
+        // bound or the lock's own set-up): no block, and the next call starts afresh.
+        return nullptr;
     }
 }

@@ -16,8 +16,9 @@ constexpr uint32_t kNoRecord = 0xFFFFFFFF;
 constexpr size_t kNameWidth = 256;
 constexpr size_t kTextWidth = 999;
 constexpr size_t kOutputWidth = 32646;
-// The base environment is addressed by 16-bit positions.
-constexpr size_t kBaseLimit = 65535;
+// The last entry position a record holds: base entries that begin further on keep
+// their values in the virtual file.
+constexpr size_t kPositionLimit = 65535;
 
 #pragma pack(push, 1)
 // One variable of the merged list, as kept in the virtual file.
@@ -25,6 +26,7 @@ struct EnvRecord {
     char name[kNameWidth];   // upper case, padded with spaces; the sort key
     uint16_t nameLength;     // characters of the whole name
     uint16_t entryPosition;  // 1-based position in the base environment; 0 for a setting
+                             // or a base entry past kPositionLimit
     uint32_t valuePlace;     // 0: the base entry's value; else the value text's offset
     uint32_t valueLength;    // length of the value text at valuePlace
     uint32_t next;           // offset of the next record in name order
@@ -60,12 +62,13 @@ struct ListIndex {
 // JOINENV's program storage.
 struct Joinenv {
     uint8_t initialised = 0;
+    uint8_t baseRead = 0;           // the base was asked for, once per process
     uint8_t baseLoaded = 0;
     uint16_t vfile = 0;             // virtual-file handle, opened once
     uint32_t head = kNoRecord;      // record with the smallest name
     uint32_t fileEnd = 0;           // end of the virtual file
-    uint32_t baseHead = kNoRecord;  // head and end as the base left them
-    uint32_t baseEnd = 0;
+    uint32_t baseHead = kNoRecord;  // head and end as the base left them; every
+    uint32_t baseEnd = 0;           // record before baseEnd is a base record
     const char *base = nullptr;     // the process environment block
     char settings[1012] = {};       // the current text, zero-separated
     std::string newName;            // upper-cased name of the current setting
@@ -74,15 +77,17 @@ struct Joinenv {
     char output[kOutputWidth] = {}; // the block, while it fits
     std::string expanded;           // the current setting's expanded value
     std::string block;              // the block as built; returned when larger than output
-    std::vector<EnvRecord> resetArea; // the base records while they are reset
+    std::vector<EnvRecord> baseRecords; // the base and end records as loaded, from offset 0
     ListIndex index;
 };
 
-// Reads and sorts the base on the first call (read_base gives the environment
-// block), or resets the list to the base on later ones; merges texts count down to
-// 1 (count above 9 is 9) and writes the block. Returns the block, valid until the
-// next call, or nullptr when the base cannot be loaded (larger than 65,535 bytes,
-// or the sort failed; a later call tries again).
+// Loads the base on the first call, or resets the list to it on later ones; merges
+// texts count down to 1 (count above 9 is 9) and writes the block. read_base gives
+// the environment block (null: none); it is called once for the storage's life,
+// whatever follows. Returns the block, valid until the next call. Throws
+// std::bad_alloc when memory for the list or the block cannot be had (or
+// std::length_error for a block past a string's size bound); the next call then
+// loads the base again, or resets to it, from the block already read.
 const char *join(Joinenv &s, const std::function<const char *()> &read_base, uint32_t count,
                  const char *const texts[9]);
 
