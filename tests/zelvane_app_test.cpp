@@ -573,12 +573,44 @@ TEST_F(ZelvaneApp, AboutBoxOnItsSystemCommandOnly)
         GetWindowRect(window, &owner);
         EXPECT_NEAR((about.left + about.right) / 2, (owner.left + owner.right) / 2, 1);
         EXPECT_NEAR((about.top + about.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
+        // Modal to the menu window: owned by it, which is disabled until the box goes.
+        EXPECT_EQ(GetWindow(box->window, GW_OWNER), window);
+        EXPECT_FALSE(IsWindowEnabled(window));
         press_ok(*box);
         EXPECT_TRUE(wait_until_gone(box->window));
+        EXPECT_TRUE(IsWindowEnabled(window));
     }
     PostMessageA(window, WM_SYSCOMMAND, 0x0020, 0);
     EXPECT_FALSE(wait_for_message_box(menu->pid(), 1500, "About zelvane").has_value());
     EXPECT_TRUE(IsWindowVisible(window));
+}
+
+TEST_F(ZelvaneApp, MenuTakesNoInputWhileTheAboutBoxIsUp)
+{
+    auto menu = open("");
+    HWND window = menu->wait_for_window();
+    PostMessageA(window, WM_SYSCOMMAND, 0x0010, 0);
+    auto box = wait_for_message_box(menu->pid(), 10000, "About zelvane");
+    ASSERT_TRUE(box.has_value());
+
+    // Real clicks on the Exit button and on a panel beside the box: the menu neither
+    // closes nor starts anything.
+    RECT exit{};
+    GetWindowRect(menu->item(IDCANCEL), &exit);
+    ASSERT_TRUE(click_at({(exit.left + exit.right) / 2, (exit.top + exit.bottom) / 2}));
+    ASSERT_TRUE(click_at(menu->screen_point(kPanels[0].centre)));
+    Sleep(1000);
+    EXPECT_FALSE(menu->wait_for_exit(0));
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(IsWindowVisible(box->window));
+    EXPECT_TRUE(cd.starts().empty());
+
+    // Once the box is closed the menu answers again.
+    press_ok(*box);
+    EXPECT_TRUE(wait_until_gone(box->window));
+    menu->click_picture(kPanels[0].centre);
+    ASSERT_TRUE(cd.wait_for_starts(1));
+    EXPECT_EQ(cd.starts(), std::vector<Start>{cd.expected(kPanels[0])});
 }
 
 } // namespace
