@@ -216,13 +216,20 @@ bool wait_until_gone(HWND window)
     return !IsWindow(window);
 }
 
+// How the program name is written on a front-end's command line.
+enum class Name { Plain, QuotedAndJoined };
+
 // A running front-end.
 class Menu {
 public:
-    Menu(const CdTree &cd, const std::string &arguments)
+    // The command line is the program's path, then a blank and the arguments; or the
+    // path in quotes with the arguments right after the closing quote.
+    Menu(const CdTree &cd, const std::string &arguments, Name name = Name::Plain)
     {
         std::string line = cd.exe();
-        if (!arguments.empty())
+        if (name == Name::QuotedAndJoined)
+            line = "\"" + line + "\"" + arguments;
+        else if (!arguments.empty())
             line += " " + arguments;
         process_ = start_child(line, cd.path("FRONT"));
     }
@@ -353,6 +360,17 @@ TEST_F(ZelvaneApp, CdStartWithStoredZeroEndsAtOnce)
         EXPECT_EQ(menu.wait_for_window(0), nullptr) << arguments;
         EXPECT_EQ(stored_setting(), 0u) << arguments;
     }
+}
+
+TEST_F(ZelvaneApp, CdStartAfterAQuotedNameWithoutABlank)
+{
+    // "...\ZELVTEST.EXE"/cd: the name ends at its closing quote, so the argument is
+    // "/cd" although no blank comes before it.
+    store_setting(0);
+    Menu menu(cd, "/cd", Name::QuotedAndJoined);
+    ASSERT_TRUE(menu.started());
+    EXPECT_TRUE(menu.wait_for_exit());
+    EXPECT_EQ(menu.wait_for_window(0), nullptr);
 }
 
 TEST_F(ZelvaneApp, OtherStartsShowTheWindowWithTheStoredChoice)
