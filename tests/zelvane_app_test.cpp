@@ -508,6 +508,10 @@ TEST_F(ZelvaneApp, WindowLayoutAndKeyboard)
     EXPECT_EQ(picture.top, 0);
     EXPECT_EQ(picture.right, client.right);
     EXPECT_EQ(picture.bottom, client.bottom - 32);
+    // In the dialog font the window is laid out for (Wine's own MS Sans Serif), its 392
+    // dialog units are about 588 pixels: the 580-pixel picture with a narrow margin on
+    // either side, not the 686 of a wider stand-in font.
+    EXPECT_NEAR(client.right, 588, 8);
     LONG style = GetWindowLongA(menu->picture(), GWL_STYLE);
     EXPECT_EQ(style & 0xFFFF0000, WS_CHILD | WS_VISIBLE);
     EXPECT_TRUE(style & 0x8000);
