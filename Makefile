@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: deps build test demo cd-menu clean
+.PHONY: deps build test demo cd-menu cd-image clean
 
 deps:
 	@bash setup/install.sh
@@ -21,6 +21,10 @@ demo: build
 # without one, as a screenshot whose path is printed.
 cd-menu: build
 	tools/cd-menu/cd-menu $(BUILD)
+
+# Writes the sample CD as an ISO 9660 image (Joliet names) and prints its path.
+cd-image: build
+	tools/cd-menu/cd-image $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
