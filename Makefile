@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: deps build test demo cd-menu clean
+.PHONY: deps build test demo cd-menu cd-image clean
 
 deps:
 	@bash setup/install.sh
@@ -18,9 +18,14 @@ demo: build
 	cmake/wine-session bash demo/run-demo.sh $(BUILD)
 
 # Opens the CD menu on the sample CD (build/cd): in a window on your display, or,
-# without one, as a screenshot whose path is printed.
+# without one, as a screenshot whose path is printed. ABOUT=1 opens its About box too.
+ABOUT ?=
 cd-menu: build
-	tools/cd-menu/cd-menu $(BUILD)
+	tools/cd-menu/cd-menu $(if $(ABOUT),--about) $(BUILD)
+
+# Writes the sample CD as an ISO 9660 image (Joliet names) and prints its path.
+cd-image: build
+	tools/cd-menu/cd-image $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -10,6 +10,9 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386
   xvfb xdotool x11-apps imagemagick
+  # Wine's own MS Sans Serif and Tahoma, the dialog fonts the windows are laid out
+  # for (without them Wine substitutes a wider font), and the CD image writer.
+  fonts-wine xorriso
   googletest
   /usr/bin/python3 python3-pil python3-pefile fonts-dejavu-core
 )

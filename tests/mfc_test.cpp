@@ -2,6 +2,7 @@
 // chaining, command routing to the application, data exchange with a real dialog.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -79,6 +80,39 @@ TEST_F(Profile, WithoutRegistryKeyNothingIsStored)
     CWinApp app;
     EXPECT_FALSE(app.WriteProfileInt("Section", "Entry", 3));
     EXPECT_EQ(app.GetProfileInt("Section", "Entry", 4), 4u);
+}
+
+// ------------------------------------------------------------ argument text
+
+TEST(ArgumentText, TheProgramNameEndsByTheWindowsRule)
+{
+    struct Case {
+        const char *commandLine;
+        const char *arguments;
+    };
+    const Case cases[] = {
+        // A quoted name ends at its closing quote, also with the argument right after it.
+        {"\"C:\\CD ROM\\ZELVANE.EXE\"/cd", "/cd"},
+        {"\"C:\\ZELVANE.EXE\" \t /cd", "/cd"},
+        // An unquoted name ends at the first blank; quotes inside it are part of it.
+        {"C:\\ZELVANE.EXE /cd", "/cd"},
+        {"C:\\ZELVANE.EXE\t/cd", "/cd"},
+        {"C:\\Z\"E\"LVANE.EXE /cd", "/cd"},
+        // Blanks after the argument stay part of it.
+        {"ZELVANE.EXE /cd x ", "/cd x "},
+        // No argument, and a quote that is never closed: the whole line is the name.
+        {"ZELVANE.EXE", ""},
+        {"\"ZELVANE.EXE   ", ""},
+        {"\"C:\\ZELVANE.EXE /cd", ""},
+        {"", ""},
+    };
+    for (const Case &c : cases) {
+        std::string line = c.commandLine;
+        char *arguments = AfxArgumentText(line.data());
+        EXPECT_STREQ(arguments, c.arguments) << c.commandLine;
+        // The text lies inside the command line, as the start-up code hands it over.
+        EXPECT_EQ(arguments + strlen(arguments), line.data() + line.size()) << c.commandLine;
+    }
 }
 
 // ------------------------------------------------------------ message maps

@@ -35,12 +35,17 @@ add_test(NAME zelvane_artwork
 add_test(NAME zelvane_resources
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/zelvane_resources_test.py
           $<TARGET_FILE:ZELVANE>)
-# Leaves build/screenshots/cd-menu.png behind: the menu as the build shows it.
+# Leaves build/screenshots/cd-menu.png and cd-menu-about.png behind: the menu as the
+# build shows it, and with its About box open.
 add_test(NAME zelvane_cd_menu_screenshot
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cd_menu_screenshot_test.py
           ${CMAKE_SOURCE_DIR}/tools/cd-menu/cd-menu ${CMAKE_BINARY_DIR})
-set_tests_properties(zelvane_artwork zelvane_resources PROPERTIES TIMEOUT 120)
-set_tests_properties(zelvane_cd_menu_screenshot PROPERTIES TIMEOUT 200 RESOURCE_LOCK x_input)
+# Writes the sample CD as an image in a temporary folder and reads it back.
+add_test(NAME zelvane_cd_image
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cd_image_test.py
+          ${CMAKE_SOURCE_DIR}/tools/cd-menu/cd-image ${CMAKE_BINARY_DIR})
+set_tests_properties(zelvane_artwork zelvane_resources zelvane_cd_image PROPERTIES TIMEOUT 120)
+set_tests_properties(zelvane_cd_menu_screenshot PROPERTIES TIMEOUT 400 RESOURCE_LOCK x_input)
 
 # A test build of the picture library whose display colour count the variable
 # PELVEX_TEST_COLOURS sets, for the menu's picture choice at 20 and 21 colours.

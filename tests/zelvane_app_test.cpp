@@ -216,13 +216,20 @@ bool wait_until_gone(HWND window)
     return !IsWindow(window);
 }
 
+// How the program name is written on a front-end's command line.
+enum class Name { Plain, QuotedAndJoined };
+
 // A running front-end.
 class Menu {
 public:
-    Menu(const CdTree &cd, const std::string &arguments)
+    // The command line is the program's path, then a blank and the arguments; or the
+    // path in quotes with the arguments right after the closing quote.
+    Menu(const CdTree &cd, const std::string &arguments, Name name = Name::Plain)
     {
         std::string line = cd.exe();
-        if (!arguments.empty())
+        if (name == Name::QuotedAndJoined)
+            line = "\"" + line + "\"" + arguments;
+        else if (!arguments.empty())
             line += " " + arguments;
         process_ = start_child(line, cd.path("FRONT"));
     }
@@ -353,6 +360,17 @@ TEST_F(ZelvaneApp, CdStartWithStoredZeroEndsAtOnce)
         EXPECT_EQ(menu.wait_for_window(0), nullptr) << arguments;
         EXPECT_EQ(stored_setting(), 0u) << arguments;
     }
+}
+
+TEST_F(ZelvaneApp, CdStartAfterAQuotedNameWithoutABlank)
+{
+    // "...\ZELVTEST.EXE"/cd: the name ends at its closing quote, so the argument is
+    // "/cd" although no blank comes before it.
+    store_setting(0);
+    Menu menu(cd, "/cd", Name::QuotedAndJoined);
+    ASSERT_TRUE(menu.started());
+    EXPECT_TRUE(menu.wait_for_exit());
+    EXPECT_EQ(menu.wait_for_window(0), nullptr);
 }
 
 TEST_F(ZelvaneApp, OtherStartsShowTheWindowWithTheStoredChoice)
@@ -490,6 +508,10 @@ TEST_F(ZelvaneApp, WindowLayoutAndKeyboard)
     EXPECT_EQ(picture.top, 0);
     EXPECT_EQ(picture.right, client.right);
     EXPECT_EQ(picture.bottom, client.bottom - 32);
+    // In the dialog font the window is laid out for (Wine's own MS Sans Serif), its 392
+    // dialog units are about 588 pixels: the 580-pixel picture with a narrow margin on
+    // either side, not the 686 of a wider stand-in font.
+    EXPECT_NEAR(client.right, 588, 8);
     LONG style = GetWindowLongA(menu->picture(), GWL_STYLE);
     EXPECT_EQ(style & 0xFFFF0000, WS_CHILD | WS_VISIBLE);
     EXPECT_TRUE(style & 0x8000);
@@ -573,12 +595,44 @@ TEST_F(ZelvaneApp, AboutBoxOnItsSystemCommandOnly)
         GetWindowRect(window, &owner);
         EXPECT_NEAR((about.left + about.right) / 2, (owner.left + owner.right) / 2, 1);
         EXPECT_NEAR((about.top + about.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
+        // Modal to the menu window: owned by it, which is disabled until the box goes.
+        EXPECT_EQ(GetWindow(box->window, GW_OWNER), window);
+        EXPECT_FALSE(IsWindowEnabled(window));
         press_ok(*box);
         EXPECT_TRUE(wait_until_gone(box->window));
+        EXPECT_TRUE(IsWindowEnabled(window));
     }
     PostMessageA(window, WM_SYSCOMMAND, 0x0020, 0);
     EXPECT_FALSE(wait_for_message_box(menu->pid(), 1500, "About zelvane").has_value());
     EXPECT_TRUE(IsWindowVisible(window));
+}
+
+TEST_F(ZelvaneApp, MenuTakesNoInputWhileTheAboutBoxIsUp)
+{
+    auto menu = open("");
+    HWND window = menu->wait_for_window();
+    PostMessageA(window, WM_SYSCOMMAND, 0x0010, 0);
+    auto box = wait_for_message_box(menu->pid(), 10000, "About zelvane");
+    ASSERT_TRUE(box.has_value());
+
+    // Real clicks on the Exit button and on a panel beside the box: the menu neither
+    // closes nor starts anything.
+    RECT exit{};
+    GetWindowRect(menu->item(IDCANCEL), &exit);
+    ASSERT_TRUE(click_at({(exit.left + exit.right) / 2, (exit.top + exit.bottom) / 2}));
+    ASSERT_TRUE(click_at(menu->screen_point(kPanels[0].centre)));
+    Sleep(1000);
+    EXPECT_FALSE(menu->wait_for_exit(0));
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(IsWindowVisible(box->window));
+    EXPECT_TRUE(cd.starts().empty());
+
+    // Once the box is closed the menu answers again.
+    press_ok(*box);
+    EXPECT_TRUE(wait_until_gone(box->window));
+    menu->click_picture(kPanels[0].centre);
+    ASSERT_TRUE(cd.wait_for_starts(1));
+    EXPECT_EQ(cd.starts(), std::vector<Start>{cd.expected(kPanels[0])});
 }
 
 } // namespace

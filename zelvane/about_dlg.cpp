@@ -5,7 +5,7 @@
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
 END_MESSAGE_MAP()
 
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+CAboutDlg::CAboutDlg(CWnd *pParent) : CDialog(IDD_ABOUTBOX, pParent) {}
 
 void CAboutDlg::DoDataExchange(CDataExchange *pDX) noexcept
 {

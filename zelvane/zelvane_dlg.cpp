@@ -90,7 +90,8 @@ void CZelvaneDlg::OnSysCommand(UINT nID, LPARAM)
 {
     // The system keeps the low four bits of a system command for itself.
     if ((nID & ~0x000Fu) == IDM_ABOUTBOX) {
-        CAboutDlg about;
+        // Owned by the menu window, which takes no input until the box is closed.
+        CAboutDlg about(this);
         about.DoModal();
         return;
     }

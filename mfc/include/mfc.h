@@ -329,6 +329,12 @@ MFC_API CWinApp *AfxGetApp();
 // message loop when it returned TRUE; returns the process exit code.
 MFC_API int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, char *lpCmdLine,
                        int nCmdShow);
+// The argument text of a process command line, by the rule Windows itself uses: the
+// program name ends at its closing quote when it starts with one (the argument may
+// follow at once, as in "A.EXE"/cd), else at the first blank; the blanks (characters
+// up to and including space) after it are skipped. A quote that is never closed makes
+// the whole line the name and the argument text empty. Points into commandLine.
+MFC_API char *AfxArgumentText(char *commandLine);
 
 // The module that holds resource lpszName of type lpszType: the program first, then
 // the framework; the program when neither holds it.

@@ -139,6 +139,24 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, char *lpCmdLine, int nCmdShow)
     return app->Run();
 }
 
+char *AfxArgumentText(char *commandLine)
+{
+    char *at = commandLine;
+    if (*at == '"') {
+        ++at;
+        while (*at != '\0' && *at != '"')
+            ++at;
+        if (*at == '"')
+            ++at;
+    } else {
+        while (static_cast<unsigned char>(*at) > ' ')
+            ++at;
+    }
+    while (*at != '\0' && static_cast<unsigned char>(*at) <= ' ')
+        ++at;
+    return at;
+}
+
 HINSTANCE AfxFindResourceHandle(const char *lpszName, const char *lpszType)
 {
     HINSTANCE program = g_app != nullptr ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
