@@ -128,7 +128,6 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
                                      nullptr, &startup, &child) != 0;
     outcome.processId = child.dwProcessId;
     l.startupInformation = startup;
-    l.processInformation = child;
     if (redirected) {
         PumpChildOutput(program, outcome.created);
         if (outcome.created) {
@@ -144,8 +143,7 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
     }
     close_handle_field(child.hThread);
     close_handle_field(child.hProcess);
-    l.processInformation.hThread = nullptr;
-    l.processInformation.hProcess = nullptr;
+    l.processInformation = child;   // the ids; its handles are closed
     set_status(outcome.created ? 0 : 1);
     l.redirectionMarker = 'n';
     return outcome;
@@ -223,7 +221,6 @@ int32_t STARTTHREAD(const char *digits)
     // The thread is never waited for or joined.
     const bool started = thread != nullptr;
     close_handle_field(thread);
-    launch.threadHandle = nullptr;
     returnCode = set_status(started ? 0 : 1);
     return returnCode;
 }
