@@ -45,7 +45,8 @@ add_test(NAME zelvane_cd_image
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cd_image_test.py
           ${CMAKE_SOURCE_DIR}/tools/cd-menu/cd-image ${CMAKE_BINARY_DIR})
 set_tests_properties(zelvane_artwork zelvane_resources zelvane_cd_image PROPERTIES TIMEOUT 120)
-set_tests_properties(zelvane_cd_menu_screenshot PROPERTIES TIMEOUT 400 RESOURCE_LOCK x_input)
+math(EXPR screenshot_timeout "400 * ${TEST_TIME_SCALE}")
+set_tests_properties(zelvane_cd_menu_screenshot PROPERTIES TIMEOUT ${screenshot_timeout} RESOURCE_LOCK x_input)
 
 # A test build of the picture library whose display colour count the variable
 # PELVEX_TEST_COLOURS sets, for the menu's picture choice at 20 and 21 colours.
