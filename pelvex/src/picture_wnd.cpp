@@ -1,4 +1,5 @@
 // The picture window: loads a bitmap resource of the program and paints it.
+#include "owner.h"
 #include "pelvex.h"
 #include "picture_logic.h"
 
@@ -53,8 +54,7 @@ CPelvexPictureWnd::CPelvexPictureWnd()
 CPelvexPictureWnd::~CPelvexPictureWnd()
 {
     DestroyWindow();
-    if (m_hPalette != nullptr)
-        ::DeleteObject(m_hPalette);
+    owner::close_field<owner::unique_hpalette>(m_hPalette);
 }
 
 WNDPROC *CPelvexPictureWnd::GetSuperWndProcAddr() noexcept
@@ -86,8 +86,7 @@ BOOL CPelvexPictureWnd::LoadPicture(UINT nIDResource, DWORD dwFlags)
     const auto *header = static_cast<const BITMAPINFOHEADER *>(data);
     HPALETTE palette = (dwFlags & PELVEX_PALETTE) ? create_palette(header, layout.colourCount)
                                                   : nullptr;
-    if (m_hPalette != nullptr)
-        ::DeleteObject(m_hPalette);
+    owner::close_field<owner::unique_hpalette>(m_hPalette);
     m_hPalette = palette;
     m_lpPicture = header;
     m_lpBits = static_cast<const BYTE *>(data) + layout.bitsOffset;
