@@ -29,9 +29,9 @@ ChildRun run_tarvel(const TempDir &dir, const std::string &tail)
 TEST(TarvelProcess, StartedByHandShowsTheBoxAndEndsWithItsResult)
 {
     TempDir dir;
-    PROCESS_INFORMATION child = test_support::start_child("\"" + kTarvel + "\"", dir.path());
-    ASSERT_NE(child.hProcess, nullptr);
-    auto box = test_support::wait_for_message_box(child.dwProcessId, 20000);
+    test_support::ChildProcess child = test_support::start_child("\"" + kTarvel + "\"", dir.path());
+    ASSERT_NE(child.process(), nullptr);
+    auto box = test_support::wait_for_message_box(child.id(), 20000);
     if (box) {
         EXPECT_EQ(box->caption, "Orlisk");
         EXPECT_EQ(box->text,
@@ -40,12 +40,8 @@ TEST(TarvelProcess, StartedByHandShowsTheBoxAndEndsWithItsResult)
         test_support::press_ok(*box);
     }
     DWORD exitCode = 0;
-    if (WaitForSingleObject(child.hProcess, 10000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(child.hProcess, &exitCode);
-    else
-        TerminateProcess(child.hProcess, 99);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
+    if (child.wait(10000))
+        GetExitCodeProcess(child.process(), &exitCode);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(exitCode, 1u);
 }

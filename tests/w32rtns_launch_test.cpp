@@ -220,11 +220,9 @@ TEST_F(Launch, SpawnExeReturnsAtOnceWithDefaultHandlesAndShowState)
     uint32_t last = 0;
     AGETLASTRETURNCODEFROMWAITCH(&last);
     EXPECT_EQ(last, 3u);
-    HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(seen[4]));
-    if (child != nullptr) {
-        WaitForSingleObject(child, 10000);
-        CloseHandle(child);
-    }
+    owner::unique_handle child(OpenProcess(SYNCHRONIZE, FALSE, std::stoul(seen[4])));
+    if (child)
+        WaitForSingleObject(child.get(), 10000);
 }
 
 TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)

@@ -233,22 +233,11 @@ public:
             line += " " + arguments;
         process_ = start_child(line, cd.path("FRONT"));
     }
-    ~Menu()
-    {
-        if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.hProcess, 1);
-            WaitForSingleObject(process_.hProcess, 5000);
-        }
-        if (process_.hThread)
-            CloseHandle(process_.hThread);
-        if (process_.hProcess)
-            CloseHandle(process_.hProcess);
-    }
     Menu(const Menu &) = delete;
     Menu &operator=(const Menu &) = delete;
 
-    DWORD pid() const { return process_.dwProcessId; }
-    bool started() const { return process_.hProcess != nullptr; }
+    DWORD pid() const { return process_.id(); }
+    bool started() const { return static_cast<bool>(process_); }
 
     // The menu window, once it is visible and its picture control exists.
     HWND wait_for_window(DWORD timeout_ms = 20000)
@@ -272,7 +261,7 @@ public:
 
     bool wait_for_exit(DWORD timeout_ms = 10000) const
     {
-        return WaitForSingleObject(process_.hProcess, timeout_ms) == WAIT_OBJECT_0;
+        return process_.wait(timeout_ms);
     }
 
     HWND item(int id) const { return GetDlgItem(window_, id); }
@@ -329,7 +318,7 @@ private:
         ASSERT_TRUE(click_at(screen));
     }
 
-    PROCESS_INFORMATION process_{};
+    ChildProcess process_;
     HWND window_ = nullptr;
 };
 
