@@ -8,6 +8,7 @@
 
 #include "child_process.h"
 #include "message_box.h"
+#include "owner.h"
 #include "test_support.h"
 
 using test_support::ChildRun;
@@ -87,11 +88,11 @@ TEST(TarvelProcess, FilesThatGiveNoTableEndWithTheirOwnCodesAndNoBox)
 
     // Held open without sharing, the file cannot be opened by the controller.
     test_support::write_file(dir.file("LOCKED"), std::string(kHeader + kEntry, '\0'));
-    HANDLE held = CreateFileA(dir.file("LOCKED").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    owner::unique_file held(CreateFileA(dir.file("LOCKED").c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
     ChildRun locked = run_tarvel(dir, "LOCKED");
-    CloseHandle(held);
+    held.reset();
     ASSERT_TRUE(locked.finished);
     EXPECT_EQ(locked.exitCode, 3u);
     EXPECT_TRUE(test_support::file_exists(dir.file("LOCKED")));

@@ -1,6 +1,7 @@
 #include "x_input.h"
 
 #include "child_process.h"
+#include "owner.h"
 
 #include <atomic>
 #include <vector>
