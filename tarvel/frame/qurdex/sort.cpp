@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -36,6 +37,7 @@ struct Sort {
     std::vector<size_t> order;    // record numbers in the order they are taken
     size_t taken = 0;
 };
+static_assert(!std::is_copy_constructible_v<Sort>, "a sort owns its work file");
 
 struct Sorts {
     std::mutex lock;
