@@ -1,6 +1,7 @@
 // The picture window: loads a bitmap resource of the program and paints it.
-#include "owner.h"
 #include "pelvex.h"
+
+#include "owner.h"
 #include "picture_logic.h"
 
 #include <vector>
