@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "entries.h"
+#include "owner.h"
 #include "qurdex.h"
 
 namespace {
@@ -61,7 +62,8 @@ LRESULT CALLBACK host_procedure(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
     if (m == 0x0402) {
         ++g_lines;
-        LocalFree(reinterpret_cast<HLOCAL>(lp));
+        // The line's block came with the message: it is ours to free.
+        owner::unique_hlocal line(reinterpret_cast<HLOCAL>(lp));
         return 0;
     }
     return DefWindowProcA(w, m, wp, lp);
@@ -89,26 +91,28 @@ std::string self_path()
 void plain_run(const std::string &mode, const std::function<void(const char *, DWORD)> &take)
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE readPipe = nullptr, writePipe = nullptr;
+    CreatePipe(&readPipe, &writePipe, &sa, 0);
+    owner::unique_handle readEnd(readPipe);
+    owner::unique_handle writeEnd(writePipe);
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
+    si.hStdOutput = writeEnd.get();
+    si.hStdError = writeEnd.get();
     PROCESS_INFORMATION pi{};
     std::string command = self_path() + " child " + mode;
     CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    CloseHandle(writeEnd);
+    owner::unique_handle thread(pi.hThread);
+    owner::unique_handle process(pi.hProcess);
+    // Only the child holds the write end now, so the reads end when it ends.
+    writeEnd.reset();
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
         take(buffer, got);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    CloseHandle(readEnd);
+    WaitForSingleObject(process.get(), INFINITE);
 }
 
 void plain_drain(const std::string &mode)
@@ -118,12 +122,13 @@ void plain_drain(const std::string &mode)
 
 void send_line(const char *bytes, size_t length)
 {
-    HLOCAL block = LocalAlloc(LMEM_MOVEABLE, length + 1);
-    char *p = static_cast<char *>(LocalLock(block));
+    owner::unique_hlocal block(LocalAlloc(LMEM_MOVEABLE, length + 1));
+    char *p = static_cast<char *>(LocalLock(block.get()));
     std::memcpy(p, bytes, length);
     p[length] = '\0';
-    LocalUnlock(block);
-    SendMessageA(g_window, 0x0402, 1, reinterpret_cast<LPARAM>(block));
+    LocalUnlock(block.get());
+    // The block goes with the message; the window frees it.
+    SendMessageA(g_window, 0x0402, 1, reinterpret_cast<LPARAM>(block.release()));
 }
 
 // One block and one message per CR LF line, with a carry for lines across reads.
@@ -156,9 +161,9 @@ void plain_launch()
     PROCESS_INFORMATION pi{};
     std::string command = self_path() + " child exit";
     CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    owner::unique_handle thread(pi.hThread);
+    owner::unique_handle process(pi.hProcess);
+    WaitForSingleObject(process.get(), INFINITE);
 }
 
 // ---- measuring ----------------------------------------------------------------

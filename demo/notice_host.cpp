@@ -13,6 +13,7 @@
 #include "entries.h"
 #include "action_steps.h"
 #include "hand_over.h"
+#include "owner.h"
 #include "shared_memory.h"
 
 namespace {
@@ -62,20 +63,19 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "notice host: %s\n", error.c_str());
         return 1;
     }
-    HWND window = CreateWindowA("STATIC", "notice host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    owner::unique_hwnd window(CreateWindowA("STATIC", "notice host", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                            nullptr, GetModuleHandleA(nullptr), nullptr));
     for (size_t i = 0; i < file.entries.size(); ++i) {
         actionfile::ActionFile one{file.header, {file.entries[i]}, {}};
-        one.entries[0].window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+        one.entries[0].window = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window.get()));
         std::string table = actionfile::to_bytes(one);
         std::printf("notice host: action %u\n", static_cast<unsigned>(i + 1));
         int32_t result = TR010Action(reinterpret_cast<ActionTable *>(table.data()), nullptr);
         if (action::wants_notice(one.entries[0])) {
-            if (HANDLE notice = wait_for_notice(window))
+            if (HANDLE notice = wait_for_notice(window.get()))
                 print_notice(notice);
         }
         std::printf("notice host: TR010Action returned %d\n", static_cast<int>(result));
     }
-    DestroyWindow(window);
     return 0;
 }

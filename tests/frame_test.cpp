@@ -1,5 +1,5 @@
 // The program frame in-process: the process entry's tail and show command, the
-// registration of the entry table, and the first-call lock.
+// registration of the entry table, the first-call lock, and the handle owners.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 
 #include "child_process.h"
 #include "entries.h"
+#include "owner.h"
 #include "process_entry.h"
 #include "program.h"
 #include "w32enum.h"
@@ -121,4 +122,27 @@ TEST(FirstCall, ProgramStorageKeepsItsValuesFromCallToCall)
     EXPECT_EQ(g_w32enum.criteria.titleLength, 3u);
     EXPECT_EQ(std::string(g_w32enum.criteria.title, 4), "Kept");
     EXPECT_EQ(g_w32enum.initialised, 0xFF);
+}
+
+// A close that fails does not overwrite what the failing call before it reported.
+TEST(Owner, ClosingLeavesTheLastErrorAsItWas)
+{
+    owner::unique_handle stale(reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x7ffffffc)));
+    SetLastError(0xdeadbeef);
+    stale.reset();
+    EXPECT_EQ(GetLastError(), 0xdeadbeefu);
+}
+
+TEST(Owner, ReleasedHandleStaysOpenUntilItsFieldIsClosed)
+{
+    owner::unique_handle held(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(held);
+    HANDLE field = held.release();
+    EXPECT_FALSE(held);
+    DWORD flags = 0;
+    EXPECT_TRUE(GetHandleInformation(field, &flags));
+    const HANDLE closed = field;
+    owner::close_field(field);
+    EXPECT_EQ(field, nullptr);
+    EXPECT_FALSE(GetHandleInformation(closed, &flags));
 }

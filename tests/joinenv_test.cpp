@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "joinenv.h"
+#include "owner.h"
 #include "text_field.h"
 #include "env_block.h"
 #include "test_support.h"
@@ -79,13 +80,13 @@ protected:
     std::string standard_error_of(F f)
     {
         std::string log = tmpDir.file("stderr.txt");
-        HANDLE file = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        owner::unique_file file(CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         HANDLE saved = GetStdHandle(STD_ERROR_HANDLE);
-        SetStdHandle(STD_ERROR_HANDLE, file);
+        SetStdHandle(STD_ERROR_HANDLE, file.get());
         f();
         SetStdHandle(STD_ERROR_HANDLE, saved);
-        CloseHandle(file);
+        file.reset();
         return test_support::read_file(log);
     }
     // The value the current list gives name, as a %NAME% reference sees it.

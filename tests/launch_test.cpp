@@ -122,22 +122,20 @@ protected:
     // Runs the launcher and returns its exit code, the number of launches that started.
     DWORD launch(const std::string &text, int show = -1)
     {
-        PROCESS_INFORMATION pi =
+        ChildProcess child =
             start_child("\"" + base + "\\FRONT\\ZELVANE.EXE\" " + text, base + "\\FRONT", show);
-        EXPECT_NE(pi.hProcess, nullptr);
-        if (pi.hProcess == nullptr)
+        EXPECT_NE(child.process(), nullptr);
+        if (!child)
             return 0xFFFFFFFF;
-        if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) {
-            if (auto box = wait_for_message_box(pi.dwProcessId, 100)) {
+        if (!child.wait(5000)) {
+            if (auto box = wait_for_message_box(child.id(), 100)) {
                 ADD_FAILURE() << "unexpected box: " << box->text;
                 press_ok(*box);
             }
         }
-        WaitForSingleObject(pi.hProcess, 5000);
+        child.wait(5000);
         DWORD code = 0xFFFFFFFF;
-        GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
+        GetExitCodeProcess(child.process(), &code);
         return code;
     }
 
@@ -203,35 +201,31 @@ TEST_F(CdTree, ArgumentTextSkipsTheBlanksBeforeItAndKeepsThoseAfter)
 
 TEST_F(CdTree, MissingProgramShowsTheBoxWithTheWholeCommandLine)
 {
-    PROCESS_INFORMATION pi = start_child("\"" + base + "\\FRONT\\ZELVANE.EXE\" 1|gone.exe|TRIVE|",
-                                         base + "\\FRONT");
-    ASSERT_NE(pi.hProcess, nullptr);
-    auto box = wait_for_message_box(pi.dwProcessId, 10000);
+    ChildProcess child = start_child("\"" + base + "\\FRONT\\ZELVANE.EXE\" 1|gone.exe|TRIVE|",
+                                     base + "\\FRONT");
+    ASSERT_NE(child.process(), nullptr);
+    auto box = wait_for_message_box(child.id(), 10000);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->caption, "ZELVANE") << "the application's name";
     EXPECT_EQ(box->text, "Unable to execute " + base + "\\TRIVE\\gone.exe ");
     press_ok(*box);
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(child.process(), 5000), WAIT_OBJECT_0);
     DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
+    GetExitCodeProcess(child.process(), &code);
     EXPECT_EQ(code, 0u);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
 }
 
 TEST_F(CdTree, TooLongIsRefusedWithTheSameBox)
 {
     std::string arguments(300, 'a');
-    PROCESS_INFORMATION pi = start_child(
+    ChildProcess child = start_child(
         "\"" + base + "\\FRONT\\ZELVANE.EXE\" 1|tour.exe|TRIVE|" + arguments, base + "\\FRONT");
-    ASSERT_NE(pi.hProcess, nullptr);
-    auto box = wait_for_message_box(pi.dwProcessId, 10000);
+    ASSERT_NE(child.process(), nullptr);
+    auto box = wait_for_message_box(child.id(), 10000);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->text.rfind("Unable to execute " + base + "\\TRIVE\\tour.exe aaa", 0), 0u);
     press_ok(*box);
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 5000), WAIT_OBJECT_0);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    EXPECT_EQ(WaitForSingleObject(child.process(), 5000), WAIT_OBJECT_0);
     EXPECT_TRUE(records(0).empty());
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mfc.h"
+#include "owner.h"
 
 namespace {
 
@@ -22,12 +23,11 @@ protected:
     static void write_raw(const char *subkey, const char *entry, DWORD type, const void *data,
                           DWORD size)
     {
-        HKEY key = nullptr;
+        owner::unique_hkey key;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                  &key, nullptr),
+                                  key.put(), nullptr),
                   ERROR_SUCCESS);
-        RegSetValueExA(key, entry, 0, type, static_cast<const BYTE *>(data), size);
-        RegCloseKey(key);
+        RegSetValueExA(key.get(), entry, 0, type, static_cast<const BYTE *>(data), size);
     }
 };
 
@@ -43,15 +43,15 @@ TEST_F(Profile, NamedAfterTheExecutableAndStoredUnderKeyAppSection)
     ASSERT_TRUE(app.WriteProfileInt("Section", "Entry", 5));
     EXPECT_EQ(app.GetProfileInt("Section", "Entry", 7), 5u);
 
-    HKEY key = nullptr;
+    owner::unique_hkey key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\OrliskFrameworkTest\\mfc_test\\Section",
-                            0, KEY_QUERY_VALUE, &key),
+                            0, KEY_QUERY_VALUE, key.put()),
               ERROR_SUCCESS);
     DWORD type = 0, value = 0xdeadbeef, size = sizeof value;
-    EXPECT_EQ(RegQueryValueExA(key, "Entry", nullptr, &type, reinterpret_cast<BYTE *>(&value),
+    EXPECT_EQ(RegQueryValueExA(key.get(), "Entry", nullptr, &type, reinterpret_cast<BYTE *>(&value),
                                &size),
               ERROR_SUCCESS);
-    RegCloseKey(key);
+    key.reset();
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(value, 5u);
 

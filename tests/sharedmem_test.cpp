@@ -12,6 +12,7 @@
 
 #include "child_process.h"
 #include "entries.h"
+#include "owner.h"
 #include "qurdex.h"
 #include "shared_memory.h"
 #include "test_support.h"
@@ -76,8 +77,8 @@ TEST(SharedMemory, BlockOfTwentyGoesIntoThePipeAsTwentyEightBytes)
     EXPECT_EQ(length, 28u);
     EXPECT_EQ(inHeader, writeHandle);
     EXPECT_EQ(std::string(raw + 8, 20), "twenty bytes of data");
-    CloseHandle(b.readHandle);
-    CloseHandle(writeHandle);
+    owner::close_field(b.readHandle);
+    owner::close_field(writeHandle);
 }
 
 TEST(SharedMemory, HeaderOnlyBlockAndTwoBlocksReadBackInOrder)
@@ -120,8 +121,8 @@ TEST(SharedMemory, HeaderOnlyBlockAndTwoBlocksReadBackInOrder)
     EXPECT_FALSE(handle_is_open(sent.readHandle));
     EXPECT_FALSE(handle_is_open(sent.writeHandle));
     for (Block *b : {&second, &third}) {
-        CloseHandle(b->readHandle);
-        CloseHandle(b->writeHandle);
+        owner::close_field(b->readHandle);
+        owner::close_field(b->writeHandle);
     }
 }
 
@@ -149,13 +150,14 @@ TEST(SharedMemory, PipeThatEndsInsideABlockGivesNoBlock)
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
+    owner::unique_handle readOwner(readEnd), writeOwner(writeEnd);
     // A header that promises 100 bytes of data, then 50 of them and the end of the pipe.
     BlockHeader header{108, writeEnd};
     std::string bytes(reinterpret_cast<const char *>(&header), sizeof header);
     bytes += std::string(50, 'x');
     DWORD written = 0;
     WriteFile(writeEnd, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(writeEnd);
+    writeOwner.reset();
 
     Block got;
     EXPECT_EQ(READSHAREDMEM(readEnd, &got.writeHandle, &got.data), 1);
@@ -165,7 +167,6 @@ TEST(SharedMemory, PipeThatEndsInsideABlockGivesNoBlock)
     EXPECT_EQ(REGAINSHAREDMEM(readEnd, &got.writeHandle, &got.data), 1);
     EXPECT_EQ(got.writeHandle, nullptr);
     EXPECT_EQ(got.data, nullptr);
-    CloseHandle(readEnd);
 }
 
 TEST(SharedMemory, HeaderWhoseSizeNoMemoryHoldsGivesNoBlockAtOnce)
@@ -173,6 +174,7 @@ TEST(SharedMemory, HeaderWhoseSizeNoMemoryHoldsGivesNoBlockAtOnce)
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
+    owner::unique_handle readOwner(readEnd), writeOwner(writeEnd);
     BlockHeader header{0xFFFFFFF0u, writeEnd};
     DWORD written = 0;
     WriteFile(writeEnd, &header, sizeof header, &written, nullptr);
@@ -183,14 +185,13 @@ TEST(SharedMemory, HeaderWhoseSizeNoMemoryHoldsGivesNoBlockAtOnce)
     auto read = std::async(std::launch::async,
                            [&] { return READSHAREDMEM(readEnd, &got.writeHandle, &got.data); });
     const bool returned = read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-    CloseHandle(writeEnd);   // lets a read that hung come back
+    writeOwner.reset();   // lets a read that hung come back
     ASSERT_TRUE(returned);
     EXPECT_EQ(read.get(), 1);
     EXPECT_EQ(got.data, nullptr);
     EXPECT_EQ(got.writeHandle, writeEnd) << "the header was read";
     // The header was consumed, the data stays in the pipe.
     EXPECT_EQ(bytes_waiting(readEnd), 9u);
-    CloseHandle(readEnd);
 }
 
 TEST(SharedMemory, BlockArrivingInPiecesIsReadWholeAndTheNextOneAfterIt)
@@ -246,6 +247,6 @@ TEST(SharedMemory, BlockLargerThanThePipeBufferReachesAnotherProcessWhole)
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_EQ(test_support::read_file(dir.file("handover.bin")), pattern);
     EXPECT_EQ(bytes_waiting(b.readHandle), 0u);
-    CloseHandle(b.readHandle);
-    CloseHandle(b.writeHandle);
+    owner::close_field(b.readHandle);
+    owner::close_field(b.writeHandle);
 }

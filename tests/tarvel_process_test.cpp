@@ -8,6 +8,7 @@
 
 #include "child_process.h"
 #include "message_box.h"
+#include "owner.h"
 #include "test_support.h"
 
 using test_support::ChildRun;
@@ -29,9 +30,9 @@ ChildRun run_tarvel(const TempDir &dir, const std::string &tail)
 TEST(TarvelProcess, StartedByHandShowsTheBoxAndEndsWithItsResult)
 {
     TempDir dir;
-    PROCESS_INFORMATION child = test_support::start_child("\"" + kTarvel + "\"", dir.path());
-    ASSERT_NE(child.hProcess, nullptr);
-    auto box = test_support::wait_for_message_box(child.dwProcessId, 20000);
+    test_support::ChildProcess child = test_support::start_child("\"" + kTarvel + "\"", dir.path());
+    ASSERT_NE(child.process(), nullptr);
+    auto box = test_support::wait_for_message_box(child.id(), 20000);
     if (box) {
         EXPECT_EQ(box->caption, "Orlisk");
         EXPECT_EQ(box->text,
@@ -40,12 +41,8 @@ TEST(TarvelProcess, StartedByHandShowsTheBoxAndEndsWithItsResult)
         test_support::press_ok(*box);
     }
     DWORD exitCode = 0;
-    if (WaitForSingleObject(child.hProcess, 10000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(child.hProcess, &exitCode);
-    else
-        TerminateProcess(child.hProcess, 99);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
+    if (child.wait(10000))
+        GetExitCodeProcess(child.process(), &exitCode);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(exitCode, 1u);
 }
@@ -91,11 +88,11 @@ TEST(TarvelProcess, FilesThatGiveNoTableEndWithTheirOwnCodesAndNoBox)
 
     // Held open without sharing, the file cannot be opened by the controller.
     test_support::write_file(dir.file("LOCKED"), std::string(kHeader + kEntry, '\0'));
-    HANDLE held = CreateFileA(dir.file("LOCKED").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    owner::unique_file held(CreateFileA(dir.file("LOCKED").c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
     ChildRun locked = run_tarvel(dir, "LOCKED");
-    CloseHandle(held);
+    held.reset();
     ASSERT_TRUE(locked.finished);
     EXPECT_EQ(locked.exitCode, 3u);
     EXPECT_TRUE(test_support::file_exists(dir.file("LOCKED")));

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "owner.h"
 #include "qurdex.h"
 #include "test_support.h"
 
@@ -257,17 +258,17 @@ TEST(FileError, ReportsStatusAndNameOnStandardErrorAndReturns)
 {
     TempDir dir;
     std::string log = dir.file("stderr.txt");
-    HANDLE file = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    owner::unique_file file(CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
     HANDLE saved = GetStdHandle(STD_ERROR_HANDLE);
-    SetStdHandle(STD_ERROR_HANDLE, file);
+    SetStdHandle(STD_ERROR_HANDLE, file.get());
     char name[255];
     std::memset(name, ' ', sizeof name);
     std::memcpy(name, "$TMP/zkorgsrt.dat", 17);
     int32_t result = CBL_FILE_ERROR("30", name);
     SetStdHandle(STD_ERROR_HANDLE, saved);
-    CloseHandle(file);
+    file.reset();
     EXPECT_EQ(result, 0);
     EXPECT_EQ(test_support::read_file(log), "qurdex: file error 30 on $TMP/zkorgsrt.dat\r\n");
 }

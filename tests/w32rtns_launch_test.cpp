@@ -13,6 +13,7 @@
 #include "entries.h"
 #include "message_box.h"
 #include "message_recorder.h"
+#include "owner.h"
 #include "qurdex.h"
 #include "test_support.h"
 
@@ -220,11 +221,9 @@ TEST_F(Launch, SpawnExeReturnsAtOnceWithDefaultHandlesAndShowState)
     uint32_t last = 0;
     AGETLASTRETURNCODEFROMWAITCH(&last);
     EXPECT_EQ(last, 3u);
-    HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(seen[4]));
-    if (child != nullptr) {
-        WaitForSingleObject(child, 10000);
-        CloseHandle(child);
-    }
+    owner::unique_handle child(OpenProcess(SYNCHRONIZE, FALSE, std::stoul(seen[4])));
+    if (child)
+        WaitForSingleObject(child.get(), 10000);
 }
 
 TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)
@@ -234,9 +233,10 @@ TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "WindowClassHostOutput";
     RegisterClassA(&windowClass);
-    HWND hostWindow = CreateWindowA("WindowClassHostOutput", "Host output", WS_OVERLAPPED, 0, 0, 10,
-                                    10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(hostWindow, nullptr);
+    owner::unique_hwnd hostWindow(CreateWindowA("WindowClassHostOutput", "Host output",
+                                                WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                                GetModuleHandleA(nullptr), nullptr));
+    ASSERT_NE(hostWindow.get(), nullptr);
     qx_register_entry("QuennetGetOutputHandle",
                       reinterpret_cast<void *>(&find_then_give_output_window));
     // The host's search succeeds (status 0) while the launch waits for its answer.
@@ -248,7 +248,6 @@ TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)
     EXPECT_EQ(QUENNETSTARTEXE("", writer().c_str(), "out three", "", &environment, &processId), 0);
     EXPECT_NE(processId, 0);
     EXPECT_EQ(lines(), (Lines{"one", "two", "three"}));
-    DestroyWindow(hostWindow);
 }
 
 TEST_F(Launch, CommandLineTooLongStartsNothing)
@@ -360,8 +359,8 @@ TEST(StartThread, StartsTheThreadEntryWithTheNumberAndDoesNotWait)
     for (int i = 0; i < 200 && !g_threadReturned; ++i)
         Sleep(25);
     EXPECT_TRUE(g_threadReturned);
-    CloseHandle(g_threadEntered);
-    CloseHandle(g_threadRelease);
+    owner::close_field(g_threadEntered);
+    owner::close_field(g_threadRelease);
     // The controller's own thread entry is the one later tests of this process expect.
     qx_register_entry("tarvelthread", reinterpret_cast<void *>(&tarvelthread));
 }

@@ -7,6 +7,7 @@
 
 #include "entries.h"
 #include "message_recorder.h"
+#include "owner.h"
 #include "program.h"
 #include "qurdex.h"
 #include "test_support.h"
@@ -24,17 +25,16 @@ public:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = className;
         RegisterClassA(&wc);
-        window_ = CreateWindowA(className, title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+        window_.reset(CreateWindowA(className, title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr));
     }
-    ~TestWindow() { DestroyWindow(window_); }
     TestWindow(const TestWindow &) = delete;
     TestWindow &operator=(const TestWindow &) = delete;
-    uint32_t handle() const { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window_)); }
-    HWND window() const { return window_; }
+    uint32_t handle() const { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window())); }
+    HWND window() const { return window_.get(); }
 
 private:
-    HWND window_ = nullptr;
+    owner::unique_hwnd window_;
 };
 
 const uint32_t kOwnProcess = GetCurrentProcessId();

@@ -3,6 +3,7 @@
 // X server, with its setting under a key of the test's own.
 #include "child_process.h"
 #include "message_box.h"
+#include "owner.h"
 #include "test_support.h"
 #include "windows_util.h"
 #include "x_input.h"
@@ -68,16 +69,15 @@ public:
         CreateDirectoryA(path("FRONT").c_str(), nullptr);
         std::string front = program_dir() + "\\zelvane_front\\";
         WIN32_FIND_DATAA found{};
-        HANDLE search = FindFirstFileA((front + "*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
+        owner::unique_hfind search(FindFirstFileA((front + "*").c_str(), &found));
+        if (search) {
             do {
                 std::string name = found.cFileName;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     continue;
                 std::string target = name == "ZELVANE.EXE" ? std::string(kAppName) + ".EXE" : name;
                 CopyFileA((front + name).c_str(), path("FRONT\\" + target).c_str(), FALSE);
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
+            } while (FindNextFileA(search.get(), &found));
         }
         for (const char *folder : kLaunchFolders)
             make_folders(folder);
@@ -159,12 +159,12 @@ std::optional<DWORD> stored_setting()
 
 void store_setting(DWORD value)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSection, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr),
+    owner::unique_hkey key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSection, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              key.put(), nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(key, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
-    RegCloseKey(key);
+    RegSetValueExA(key.get(), kValue, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
+                   sizeof value);
 }
 
 void remove_setting() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
@@ -181,22 +181,21 @@ class BitmapPixels {
 public:
     BitmapPixels(HMODULE module, UINT id)
         : bitmap_(static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0))),
-          dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap_))
+          dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap_.get()))
     {
     }
     ~BitmapPixels()
     {
         SelectObject(dc_, old_);
         DeleteDC(dc_);
-        DeleteObject(bitmap_);
     }
     BitmapPixels(const BitmapPixels &) = delete;
     BitmapPixels &operator=(const BitmapPixels &) = delete;
-    bool loaded() const { return bitmap_ != nullptr; }
+    bool loaded() const { return static_cast<bool>(bitmap_); }
     COLORREF at(POINT p) const { return GetPixel(dc_, p.x, p.y); }
 
 private:
-    HBITMAP bitmap_;
+    owner::unique_hbitmap bitmap_;
     HDC dc_;
     HGDIOBJ old_;
 };
@@ -233,22 +232,11 @@ public:
             line += " " + arguments;
         process_ = start_child(line, cd.path("FRONT"));
     }
-    ~Menu()
-    {
-        if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process_.hProcess, 1);
-            WaitForSingleObject(process_.hProcess, 5000);
-        }
-        if (process_.hThread)
-            CloseHandle(process_.hThread);
-        if (process_.hProcess)
-            CloseHandle(process_.hProcess);
-    }
     Menu(const Menu &) = delete;
     Menu &operator=(const Menu &) = delete;
 
-    DWORD pid() const { return process_.dwProcessId; }
-    bool started() const { return process_.hProcess != nullptr; }
+    DWORD pid() const { return process_.id(); }
+    bool started() const { return static_cast<bool>(process_); }
 
     // The menu window, once it is visible and its picture control exists.
     HWND wait_for_window(DWORD timeout_ms = 20000)
@@ -272,7 +260,7 @@ public:
 
     bool wait_for_exit(DWORD timeout_ms = 10000) const
     {
-        return WaitForSingleObject(process_.hProcess, timeout_ms) == WAIT_OBJECT_0;
+        return process_.wait(timeout_ms);
     }
 
     HWND item(int id) const { return GetDlgItem(window_, id); }
@@ -329,7 +317,7 @@ private:
         ASSERT_TRUE(click_at(screen));
     }
 
-    PROCESS_INFORMATION process_{};
+    ChildProcess process_;
     HWND window_ = nullptr;
 };
 
@@ -550,10 +538,10 @@ TEST_F(ZelvaneApp, PictureFollowsTheDisplaysColourCount)
     for (const Panel &panel : kPanels)
         points.push_back(panel.centre);
 
-    HMODULE exe = LoadLibraryExA(cd.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(exe, nullptr);
+    owner::unique_hmodule exe(LoadLibraryExA(cd.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_NE(exe.get(), nullptr);
     {
-        BitmapPixels picture256(exe, 129), picture16(exe, 130);
+        BitmapPixels picture256(exe.get(), 129), picture16(exe.get(), 130);
         ASSERT_TRUE(picture256.loaded());
         ASSERT_TRUE(picture16.loaded());
         ASSERT_TRUE(cd.use_test_picture_library());
@@ -576,7 +564,6 @@ TEST_F(ZelvaneApp, PictureFollowsTheDisplaysColourCount)
         for (size_t i = 0; i < 5; ++i)
             EXPECT_NE(picture256.at(points[i]), picture16.at(points[i])) << i;
     }
-    FreeLibrary(exe);
 }
 
 TEST_F(ZelvaneApp, AboutBoxOnItsSystemCommandOnly)

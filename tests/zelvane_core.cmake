@@ -23,6 +23,7 @@ endfunction()
 add_executable(zelvane-launcher WIN32 programs/zelvane-launcher.cpp)
 target_link_libraries(zelvane-launcher PRIVATE mfc_main zelvane_core)
 add_executable(zelvane-record programs/zelvane-record.cpp)
+target_link_libraries(zelvane-record PRIVATE owner)
 set_target_properties(zelvane-launcher zelvane-record PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
 

@@ -3,6 +3,7 @@
 // the cursor over the panels.
 #include "zelvane_dlg.h"
 
+#include "owner.h"
 #include "windows_util.h"
 #include "x_input.h"
 
@@ -75,12 +76,11 @@ TEST(MenuWindow, DragIconIsTheProgramIcon)
     EXPECT_EQ(dragged, dlg.m_hIcon);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(dragged, &info));
+    owner::unique_hbitmap colourBits(info.hbmColor), maskBits(info.hbmMask);
     BITMAP colour{};
     GetObjectA(info.hbmColor, sizeof colour, &colour);
     EXPECT_EQ(colour.bmWidth, 32);
     EXPECT_EQ(colour.bmHeight, 32);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
 }
 
 TEST(MenuWindow, OnlyTheMinimisedWindowPaintsTheIcon)
@@ -139,11 +139,9 @@ TEST(MenuWindow, HandOverThePanelsArrowBesideThem)
     EXPECT_EQ(besidePanels, LoadCursorA(nullptr, IDC_ARROW));
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(hand, &info));
+    owner::unique_hbitmap colourBits(info.hbmColor), maskBits(info.hbmMask);
     EXPECT_EQ(info.xHotspot, 16u);
     EXPECT_EQ(info.yHotspot, 6u);
-    DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
 }
 
 } // namespace

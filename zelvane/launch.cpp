@@ -2,6 +2,7 @@
 #include "launch.h"
 
 #include "mfc.h"
+#include "owner.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -80,8 +81,9 @@ BOOL LaunchProgram(const char *program, const char *folder, const char *argument
         if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
                              NORMAL_PRIORITY_CLASS, nullptr, paths.directory.c_str(), &startup,
                              &process)) {
-            ::CloseHandle(process.hProcess);
-            ::CloseHandle(process.hThread);
+            // The child runs on its own: the front-end keeps no hold on it.
+            owner::unique_handle childProcess(process.hProcess);
+            owner::unique_handle childThread(process.hThread);
             return TRUE;
         }
     }

@@ -1,30 +1,13 @@
 // The application object: its name, the settings in the registry, the program's entry,
 // the resource search and the framework's message box.
 #include "mfc.h"
+#include "owner.h"
 
 #include <cstdlib>
 
 namespace {
 
 CWinApp *g_app = nullptr;
-
-// The registry key of one settings section, closed when it goes.
-class SectionKey {
-public:
-    SectionKey() = default;
-    ~SectionKey()
-    {
-        if (key_ != nullptr)
-            ::RegCloseKey(key_);
-    }
-    SectionKey(const SectionKey &) = delete;
-    SectionKey &operator=(const SectionKey &) = delete;
-    HKEY *out() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 HINSTANCE framework_module()
 {
@@ -89,8 +72,8 @@ UINT CWinApp::GetProfileInt(const char *lpszSection, const char *lpszEntry, int 
     if (m_pszRegistryKey == nullptr)
         return static_cast<UINT>(nDefault);
     std::string subkey = "Software\\" + registryKey_ + "\\" + appName_ + "\\" + lpszSection;
-    SectionKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_QUERY_VALUE, key.out()) !=
+    owner::unique_hkey key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
         ERROR_SUCCESS)
         return static_cast<UINT>(nDefault);
     DWORD type = 0, value = 0, size = sizeof value;
@@ -106,9 +89,9 @@ BOOL CWinApp::WriteProfileInt(const char *lpszSection, const char *lpszEntry, in
     if (m_pszRegistryKey == nullptr)
         return FALSE;
     std::string subkey = "Software\\" + registryKey_ + "\\" + appName_ + "\\" + lpszSection;
-    SectionKey key;
+    owner::unique_hkey key;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_SET_VALUE, nullptr, key.out(), nullptr) != ERROR_SUCCESS)
+                          KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return FALSE;
     DWORD value = static_cast<DWORD>(nValue);
     return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_DWORD,

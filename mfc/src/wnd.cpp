@@ -63,8 +63,7 @@ CWnd *afx::window_of(WPARAM wParam)
 
 CWnd::~CWnd()
 {
-    if (m_hWnd != nullptr)
-        ::DestroyWindow(m_hWnd);
+    DestroyWindow();
 }
 
 CWnd *CWnd::FromHandle(HWND hWnd)

@@ -1,5 +1,7 @@
 // The picture window: loads a bitmap resource of the program and paints it.
 #include "pelvex.h"
+
+#include "owner.h"
 #include "picture_logic.h"
 
 #include <vector>
@@ -53,8 +55,7 @@ CPelvexPictureWnd::CPelvexPictureWnd()
 CPelvexPictureWnd::~CPelvexPictureWnd()
 {
     DestroyWindow();
-    if (m_hPalette != nullptr)
-        ::DeleteObject(m_hPalette);
+    owner::close_field<owner::unique_hpalette>(m_hPalette);
 }
 
 WNDPROC *CPelvexPictureWnd::GetSuperWndProcAddr() noexcept
@@ -86,8 +87,7 @@ BOOL CPelvexPictureWnd::LoadPicture(UINT nIDResource, DWORD dwFlags)
     const auto *header = static_cast<const BITMAPINFOHEADER *>(data);
     HPALETTE palette = (dwFlags & PELVEX_PALETTE) ? create_palette(header, layout.colourCount)
                                                   : nullptr;
-    if (m_hPalette != nullptr)
-        ::DeleteObject(m_hPalette);
+    owner::close_field<owner::unique_hpalette>(m_hPalette);
     m_hPalette = palette;
     m_lpPicture = header;
     m_lpBits = static_cast<const BYTE *>(data) + layout.bitsOffset;

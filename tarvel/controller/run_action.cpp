@@ -8,7 +8,7 @@
 #include "appdir.h"
 #include "entries.h"
 #include "hand_over.h"
-#include "handle_field.h"
+#include "owner.h"
 #include "qurdex.h"
 #include "shared_memory.h"
 
@@ -48,8 +48,8 @@ bool prepare_hand_over(Controller &c, ActionTable &table, ActionEntry &entry, ui
 // closes its ends, so a hand-over action leaves no handles behind.
 void close_hand_over_pipe(ActionRun &a)
 {
-    close_handle_field(a.handOverPipe.readHandle);
-    close_handle_field(a.handOverPipe.writeHandle);
+    owner::close_field(a.handOverPipe.readHandle);
+    owner::close_field(a.handOverPipe.writeHandle);
 }
 
 // True when the block lying first in the hand-over pipe is the controller's own, as

@@ -4,7 +4,7 @@
 
 #include "big_endian.h"
 #include "entries.h"
-#include "handle_field.h"
+#include "owner.h"
 #include "program.h"
 #include "qurdex.h"
 #include "turn.h"
@@ -126,14 +126,16 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
     LaunchOutcome outcome;
     outcome.created = CreateProcessA(nullptr, l.commandLine, nullptr, nullptr, TRUE, 0, block,
                                      nullptr, &startup, &child) != 0;
+    owner::unique_handle childThread(child.hThread);
+    owner::unique_handle childProcess(child.hProcess);
     outcome.processId = child.dwProcessId;
     l.startupInformation = startup;
     if (redirected) {
         PumpChildOutput(program, outcome.created);
         if (outcome.created) {
-            WaitForSingleObject(child.hProcess, INFINITE);
+            WaitForSingleObject(childProcess.get(), INFINITE);
             DWORD exitCode = 0;
-            if (GetExitCodeProcess(child.hProcess, &exitCode))
+            if (GetExitCodeProcess(childProcess.get(), &exitCode))
                 l.lastExitCode = exitCode;
         }
     }
@@ -141,9 +143,9 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
         FreeEnvironmentStringsA(static_cast<LPCH>(block));
         l.environment = nullptr;
     }
-    close_handle_field(child.hThread);
-    close_handle_field(child.hProcess);
-    l.processInformation = child;   // the ids; its handles are closed
+    childThread.reset();
+    childProcess.reset();
+    l.processInformation = {nullptr, nullptr, child.dwProcessId, child.dwThreadId}; // the ids only
     set_status(outcome.created ? 0 : 1);
     l.redirectionMarker = 'n';
     return outcome;
@@ -214,13 +216,13 @@ int32_t STARTTHREAD(const char *digits)
     launch.threadArgument = argument;
     launch.threadStart = qx_resolve(launch.threadEntryName);
     DWORD threadId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, &thread_start,
-                                 reinterpret_cast<LPVOID>(static_cast<uintptr_t>(argument)), 0,
-                                 &threadId);
+    // The thread is never waited for or joined: its handle is closed at once.
+    owner::unique_handle thread(
+        CreateThread(nullptr, 0, &thread_start,
+                     reinterpret_cast<LPVOID>(static_cast<uintptr_t>(argument)), 0, &threadId));
     launch.threadId = threadId;
-    // The thread is never waited for or joined.
-    const bool started = thread != nullptr;
-    close_handle_field(thread);
+    const bool started = static_cast<bool>(thread);
+    thread.reset();
     returnCode = set_status(started ? 0 : 1);
     return returnCode;
 }

@@ -2,7 +2,7 @@
 // of the child's output into line messages to the host's output window.
 #include <cstring>
 
-#include "handle_field.h"
+#include "owner.h"
 #include "qurdex.h"
 #include "turn.h"
 #include "w32rtns.h"
@@ -41,30 +41,32 @@ void OpenRedirection(W32rtns &program)
     r.currentProcess = GetCurrentProcess();
     DuplicateHandle(r.currentProcess, r.inputWrite, r.currentProcess, &r.keptInputWrite, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    close_handle_field(r.inputWrite);
+    owner::close_field(r.inputWrite);
 }
 
 void SendOutputLine(RedirectionState &r, const char *line, uint32_t length)
 {
     if (r.outputWindow == 0)
         return;
-    r.memoryBlock = LocalAlloc(LMEM_MOVEABLE, length + 1);
-    if (r.memoryBlock == nullptr)
+    owner::unique_hlocal block(LocalAlloc(LMEM_MOVEABLE, length + 1));
+    r.memoryBlock = block.get();
+    if (!block)
         return;
     r.memoryAddress = LocalLock(r.memoryBlock);
     if (r.memoryAddress == nullptr) {
-        LocalFree(r.memoryBlock);
+        // The block is freed on return; the field must not name it.
+        r.memoryBlock = nullptr;
         return;
     }
     char *bytes = static_cast<char *>(r.memoryAddress);
     bytes[length] = '\0';
     std::memcpy(bytes, line, length);
     LocalUnlock(r.memoryBlock);
-    // The block is handed over with the message; freeing it is the receiver's part.
     // While the send lasts, a call the window's thread makes from its handler is not
     // left waiting for the turn this launch holds.
     frame::g_runTurn.sending_to(r.outputWindowThread);
-    SendMessageA(output_window(r), kOutputLineMessage, 1, reinterpret_cast<LPARAM>(r.memoryBlock));
+    // The block is handed over with the message; freeing it is the receiver's part.
+    SendMessageA(output_window(r), kOutputLineMessage, 1, reinterpret_cast<LPARAM>(block.release()));
     frame::g_runTurn.sending_to(0);
 }
 
@@ -77,11 +79,11 @@ void PumpChildOutput(W32rtns &program, bool childCreated)
 
     // From here the pipe reaches end of file once every holder of the write end (the
     // child and whatever inherited it from the child) has closed it.
-    close_handle_field(r.outputWrite);
+    owner::close_field(r.outputWrite);
     // The child holds its own copy of its input; with both of ours closed its
     // standard input delivers end of file at once instead of a read that never ends.
-    close_handle_field(r.inputRead);
-    close_handle_field(r.keptInputWrite);
+    owner::close_field(r.inputRead);
+    owner::close_field(r.keptInputWrite);
 
     auto entry = reinterpret_cast<OutputHandleEntry>(qx_resolve(r.entryName));
     entry(&r.outputWindow);
@@ -100,5 +102,5 @@ void PumpChildOutput(W32rtns &program, bool childCreated)
         SplitReadBytes(r, bytesRead, send);
     }
     FinishOutput(r, send);
-    close_handle_field(r.outputRead);
+    owner::close_field(r.outputRead);
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "entries.h"
+#include "owner.h"
 #include "program.h"
 #include "w32rtns.h"
 
@@ -49,23 +50,23 @@ int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *wri
         return 1;
     }
     *writeHandle = header.writeHandle;
-    void *block = GlobalAlloc(GMEM_SHARE | GMEM_FIXED, header.totalLength);
-    if (block == nullptr) {
+    owner::unique_hglobal block(GlobalAlloc(GMEM_SHARE | GMEM_FIXED, header.totalLength));
+    if (!block) {
         // Without memory the header is consumed and the data stays in the pipe: reading
         // it out could wait for ever on a writer that keeps the pipe open.
         *address = nullptr;
         return 1;
     }
-    *static_cast<BlockHeader *>(block) = header;
+    *static_cast<BlockHeader *>(block.get()) = header;
     // Every data byte of the block is taken from the pipe, so the next block's header
     // is read from its own start; a pipe that ends inside the data gives no block.
-    if (!read_whole(readHandle, data_of(block), header.totalLength - sizeof header,
+    if (!read_whole(readHandle, data_of(block.get()), header.totalLength - sizeof header,
                     state.readCount)) {
-        GlobalFree(block);
         *address = nullptr;
         return 1;
     }
-    *address = data_of(block);
+    // The block goes to the caller, whose FINISHSHAREDMEM frees it.
+    *address = data_of(block.release());
     return 0;
 }
 
@@ -87,20 +88,23 @@ int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, 
         *address = nullptr;
         return set_status(1);
     }
+    // The pipe is made for this block only; without the block its ends are closed.
+    owner::unique_handle pipeRead(*readHandle);
+    owner::unique_handle pipeWrite(*writeHandle);
     void *block = nullptr;
     if (size <= std::numeric_limits<uint32_t>::max() - sizeof(BlockHeader))
         block = GlobalAlloc(GMEM_SHARE | GMEM_FIXED, size + sizeof(BlockHeader));
     if (block == nullptr) {
-        // The pipe was made for this block only; without the block nobody would close it.
-        CloseHandle(*readHandle);
-        CloseHandle(*writeHandle);
         *readHandle = nullptr;
         *writeHandle = nullptr;
         *address = nullptr;
         return set_status(1);
     }
     *static_cast<BlockHeader *>(block) = {size + static_cast<uint32_t>(sizeof(BlockHeader)),
-                                          *writeHandle};
+                                          pipeWrite.get()};
+    // The pipe and the block go to the caller, whose FINISHSHAREDMEM closes and frees them.
+    *readHandle = pipeRead.release();
+    *writeHandle = pipeWrite.release();
     *address = data_of(block);
     return set_status(0);
 }

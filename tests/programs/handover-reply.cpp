@@ -12,6 +12,7 @@
 
 #include "entries.h"
 #include "hand_over.h"
+#include "owner.h"
 #include "handover_handle.h"
 #include "shared_memory.h"
 
@@ -36,8 +37,8 @@ int main()
     std::memcpy(block->entry, &entry, kEntryHandOverPart);
     // The received block goes back as it came, header and all; the write frees it.
     WRITESHAREDMEM(writeHandle, data);
-    CloseHandle(readHandle);
-    CloseHandle(writeHandle);
+    owner::close_field(readHandle);
+    owner::close_field(writeHandle);
     std::printf("hand-over: replied with process id %lu\n", GetCurrentProcessId());
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "owner.h"
 #include "qurdex.h"
 
 namespace {
@@ -39,10 +40,10 @@ int main()
 {
     qx_register_entry("QXRUNENDPROBE", reinterpret_cast<void *>(&probe));
     g_working = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE worker = CreateThread(nullptr, 0, &work, nullptr, 0, nullptr);
-    if (worker == nullptr)
+    owner::unique_handle worker(CreateThread(nullptr, 0, &work, nullptr, 0, nullptr));
+    if (!worker)
         return 2;
-    CloseHandle(worker);   // the thread runs on until the run ends
+    worker.reset();   // the thread runs on until the run ends
     WaitForSingleObject(g_working, 10000);
     qx_stop_run(7);
 }

@@ -18,6 +18,8 @@
 #include <cstring>
 #include <string>
 
+#include "owner.h"
+
 namespace {
 
 std::string unescape(const char *text)
@@ -63,9 +65,10 @@ void spawn_sleeper(const char *ms)
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
+    // The sleeper runs on by itself; nothing here waits for it.
     if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        owner::unique_handle thread(pi.hThread);
+        owner::unique_handle process(pi.hProcess);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "owner.h"
+
 int main()
 {
     char file[MAX_PATH] = "";
@@ -18,12 +20,11 @@ int main()
     std::string block = std::string("cmdline=") + GetCommandLineA() + "\ncwd=" + cwd +
                         "\nshow=" + std::to_string(startup.dwFlags & STARTF_USESHOWWINDOW) +
                         "," + std::to_string(startup.wShowWindow) + "\n";
-    HANDLE out = CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
+    owner::unique_file out(CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
         return 3;
     DWORD written = 0;
-    WriteFile(out, block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
-    CloseHandle(out);
+    WriteFile(out.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
     return 0;
 }

@@ -26,8 +26,22 @@ std::string wine_path(const std::string &unix_path)
     return path;
 }
 
-PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory,
-                                int show_window)
+void end_if_running(HANDLE process)
+{
+    if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT)
+        return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+}
+
+void end_and_close(HANDLE process)
+{
+    end_if_running(process);
+    CloseHandle(process);
+}
+
+ChildProcess start_child(const std::string &command_line, const std::string &directory,
+                         int show_window)
 {
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -40,7 +54,7 @@ PROCESS_INFORMATION start_child(const std::string &command_line, const std::stri
     cmd.push_back('\0');
     CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                    directory.empty() ? nullptr : directory.c_str(), &si, &pi);
-    return pi;
+    return ChildProcess(pi);
 }
 
 ChildRun run_child(const std::string &command_line, const std::string &directory, DWORD timeout_ms,
@@ -48,45 +62,43 @@ ChildRun run_child(const std::string &command_line, const std::string &directory
 {
     ChildRun run;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE read_end = nullptr, write_end = nullptr;
-    if (!CreatePipe(&read_end, &write_end, &sa, 0))
+    HANDLE read_pipe = nullptr, write_pipe = nullptr;
+    if (!CreatePipe(&read_pipe, &write_pipe, &sa, 0))
         return run;
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    owner::unique_handle read_end(read_pipe);
+    owner::unique_handle write_end(write_pipe);
+    SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = write_end;
-    si.hStdError = write_end;
+    si.hStdOutput = write_end.get();
+    si.hStdError = write_end.get();
     PROCESS_INFORMATION pi{};
     std::vector<char> cmd(command_line.begin(), command_line.end());
     cmd.push_back('\0');
     BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0,
                                   const_cast<char *>(environment),
                                   directory.empty() ? nullptr : directory.c_str(), &si, &pi);
-    CloseHandle(write_end);
-    if (!started) {
-        CloseHandle(read_end);
+    // Only the child holds the write end now, so the reader sees end of file once it ends.
+    write_end.reset();
+    if (!started)
         return run;
-    }
+    ChildProcess child(pi);
     std::thread reader([&] {
         char buffer[4096];
         DWORD got = 0;
-        while (ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        while (ReadFile(read_end.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
             run.output.append(buffer, got);
     });
-    if (WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+    if (child.wait(timeout_ms)) {
         run.finished = true;
-        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+        GetExitCodeProcess(child.process(), &run.exitCode);
     } else {
-        TerminateProcess(pi.hProcess, 1);
-        WaitForSingleObject(pi.hProcess, 5000);
+        child.end();
     }
     reader.join();
-    CloseHandle(read_end);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     return run;
 }
 

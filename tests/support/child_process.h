@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "owner.h"
+
 namespace test_support {
 
 struct ChildRun {
@@ -25,10 +27,42 @@ std::string wine_path(const std::string &unix_path);
 ChildRun run_child(const std::string &command_line, const std::string &directory = "",
                    DWORD timeout_ms = 30000, const char *environment = nullptr);
 
-// Starts command_line without waiting; the caller owns the returned handles. A
-// show_window of 0 or more is handed to the child as its start-up show setting.
-PROCESS_INFORMATION start_child(const std::string &command_line, const std::string &directory = "",
-                                int show_window = -1);
+// Ends the process if it still runs, and waits a few seconds for it to go.
+void end_if_running(HANDLE process);
+// How a started child's process handle is closed: the child is ended first if it runs.
+void end_and_close(HANDLE process);
+
+// A started child, or none when the start failed. When the owner goes, a child that
+// still runs is ended, so a test that stops early leaves no program behind, and both
+// of its handles are closed.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    explicit ChildProcess(const PROCESS_INFORMATION &started)
+        : thread_(started.hThread), process_(started.hProcess), id_(started.dwProcessId)
+    {
+    }
+
+    explicit operator bool() const { return static_cast<bool>(process_); }
+    HANDLE process() const { return process_.get(); }
+    DWORD id() const { return id_; }
+    // True when the child has ended within timeout_ms.
+    bool wait(DWORD timeout_ms) const
+    {
+        return WaitForSingleObject(process_.get(), timeout_ms) == WAIT_OBJECT_0;
+    }
+    void end() const { end_if_running(process_.get()); }
+
+private:
+    owner::unique_handle thread_;
+    owner::unique_any<HANDLE, &end_and_close> process_;
+    DWORD id_ = 0;
+};
+
+// Starts command_line without waiting. A show_window of 0 or more is handed to the
+// child as its start-up show setting.
+ChildProcess start_child(const std::string &command_line, const std::string &directory = "",
+                         int show_window = -1);
 
 // For a test that needs a process where nothing ran before it. In such a process (this
 // test program started again with only the current test) it returns true and the test

@@ -21,13 +21,14 @@ const char *register_class()
 
 MessageRecorder::MessageRecorder(UINT first, UINT last) : first_(first), last_(last)
 {
-    window_ = CreateWindowA(register_class(), "recorder", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
+    window_.reset(CreateWindowA(register_class(), "recorder", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr));
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrA(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
 }
 
-MessageRecorder::~MessageRecorder() { DestroyWindow(window_); }
+// The window's procedure reads this recorder, so the window goes before anything else.
+MessageRecorder::~MessageRecorder() { window_.reset(); }
 
 LRESULT CALLBACK MessageRecorder::procedure(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
@@ -36,13 +37,14 @@ LRESULT CALLBACK MessageRecorder::procedure(HWND w, UINT m, WPARAM wp, LPARAM lp
         return DefWindowProcA(w, m, wp, lp);
     RecordedMessage r{m, wp, lp, {}, 0};
     if (m == 0x0402 && lp != 0) {
-        HLOCAL block = reinterpret_cast<HLOCAL>(lp);
+        // The line's block came with the message: it is ours to free.
+        owner::unique_hlocal line(reinterpret_cast<HLOCAL>(lp));
+        HLOCAL block = line.get();
         r.blockSize = LocalSize(block);
         if (const char *p = static_cast<const char *>(LocalLock(block))) {
             r.text.assign(p, LocalSize(block) > 0 ? strnlen(p, LocalSize(block)) : 0);
             LocalUnlock(block);
         }
-        LocalFree(block);
     }
     self->messages.push_back(r);
     if (self->onMessage)

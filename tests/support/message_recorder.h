@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "owner.h"
+
 namespace test_support {
 
 struct RecordedMessage {
@@ -26,7 +28,7 @@ public:
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
-    HWND window() const { return window_; }
+    HWND window() const { return window_.get(); }
     // Handles queued and sent messages until done() holds or timeout_ms passes.
     bool pump_until(const std::function<bool()> &done, DWORD timeout_ms);
     std::vector<RecordedMessage> messages;
@@ -36,7 +38,7 @@ public:
 
 private:
     static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM);
-    HWND window_ = nullptr;
+    owner::unique_hwnd window_;
     UINT first_, last_;
 };
 

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "owner.h"
+
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -11,8 +13,8 @@ namespace {
 void remove_tree(const std::string &dir)
 {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    owner::unique_hfind search(FindFirstFileA((dir + "\\*").c_str(), &found));
+    if (search) {
         do {
             std::string name = found.cFileName;
             if (name == "." || name == "..")
@@ -22,8 +24,8 @@ void remove_tree(const std::string &dir)
                 remove_tree(full);
             else
                 DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.get(), &found));
+        search.reset(); // an open search keeps the folder from going
     }
     RemoveDirectoryA(dir.c_str());
 }
@@ -141,9 +143,8 @@ std::vector<std::string> read_lines(const std::string &path)
 
 uintptr_t next_handle_value()
 {
-    HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    CloseHandle(probe);
-    return reinterpret_cast<uintptr_t>(probe);
+    owner::unique_handle probe(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    return reinterpret_cast<uintptr_t>(probe.get());
 }
 
 } // namespace test_support

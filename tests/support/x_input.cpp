@@ -1,6 +1,7 @@
 #include "x_input.h"
 
 #include "child_process.h"
+#include "owner.h"
 
 #include <atomic>
 #include <vector>
@@ -21,10 +22,9 @@ bool xdotool(const std::string &arguments, DWORD timeout_ms)
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return false;
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
+    // The marker file, not the process, says when xdotool is done.
+    owner::unique_handle thread(pi.hThread);
+    owner::unique_handle process(pi.hProcess);
 
     std::string windows_marker = wine_path(marker);
     for (DWORD waited = 0; waited < timeout_ms; waited += 20) {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "owner.h"
+
 namespace {
 
 constexpr UINT kOutputLineMessage = 0x0402;
@@ -30,14 +32,15 @@ void write_all(const char *bytes, DWORD length)
     }
 }
 
-void write_line(HLOCAL block)
+// The line's block was handed over with the message: it is ours to free.
+void write_line(HLOCAL received)
 {
-    if (const char *line = static_cast<const char *>(LocalLock(block))) {
-        write_all(line, static_cast<DWORD>(strnlen(line, LocalSize(block))));
+    owner::unique_hlocal block(received);
+    if (const char *line = static_cast<const char *>(LocalLock(block.get()))) {
+        write_all(line, static_cast<DWORD>(strnlen(line, LocalSize(block.get()))));
         write_all("\r\n", 2);
-        LocalUnlock(block);
+        LocalUnlock(block.get());
     }
-    LocalFree(block);
 }
 
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -84,15 +87,13 @@ BOOL CALLBACK start_host(PINIT_ONCE, PVOID, PVOID *)
     HANDLE process = GetCurrentProcess();
     DuplicateHandle(process, GetStdHandle(STD_OUTPUT_HANDLE), process, &g_output, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (ready == nullptr)
+    owner::unique_handle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!ready)
         return TRUE;
-    HANDLE thread = CreateThread(nullptr, 0, &serve, ready, 0, nullptr);
-    if (thread != nullptr) {
-        WaitForSingleObject(ready, INFINITE);
-        CloseHandle(thread);
-    }
-    CloseHandle(ready);
+    // The thread serves the window for the life of the process; its handle is not kept.
+    owner::unique_handle thread(CreateThread(nullptr, 0, &serve, ready.get(), 0, nullptr));
+    if (thread)
+        WaitForSingleObject(ready.get(), INFINITE);
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 // run-time errors, command line, environment and number text.
 #include "qurdex.h"
 #include "internal.h"
+#include "owner.h"
 
 #include <cstdio>
 #include <cstring>
@@ -84,16 +85,15 @@ void *qx_lookup(const char *name)
         if (found != r.entries.end())
             return found->second;
     }
-    // The module stays loaded for the life of the process, as a called program does.
     std::string dll = std::string(name) + ".dll";
-    HMODULE module = LoadLibraryA(dll.c_str());
-    if (module == nullptr)
+    owner::unique_hmodule module(LoadLibraryA(dll.c_str()));
+    if (!module)
         return nullptr;
-    void *address = reinterpret_cast<void *>(GetProcAddress(module, name));
-    if (address == nullptr) {
-        FreeLibrary(module);
+    void *address = reinterpret_cast<void *>(GetProcAddress(module.get(), name));
+    if (address == nullptr)
         return nullptr;
-    }
+    // The module stays loaded for the life of the process, as a called program does.
+    module.release();
     return address;
 }
 

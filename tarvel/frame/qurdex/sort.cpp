@@ -3,6 +3,7 @@
 // error report lives here too.
 #include "qurdex.h"
 #include "internal.h"
+#include "owner.h"
 #include "text_field.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -23,7 +25,7 @@ constexpr int kBusyTries = 1000;
 constexpr DWORD kBusyWaitMs = 5;
 
 struct Sort {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    owner::unique_file file; // the work file, opened to be deleted on close
     size_t recordLength = 0;
     size_t keyOffset = 0;
     size_t keyLength = 0;
@@ -34,13 +36,8 @@ struct Sort {
     std::vector<uint8_t> records; // all records, read back at the sort
     std::vector<size_t> order;    // record numbers in the order they are taken
     size_t taken = 0;
-
-    ~Sort()
-    {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file); // the work file was opened to be deleted on close
-    }
 };
+static_assert(!std::is_copy_constructible_v<Sort>, "a sort owns its work file");
 
 struct Sorts {
     std::mutex lock;
@@ -96,7 +93,7 @@ bool read_all(HANDLE file, uint8_t *data, size_t size)
 
 bool flush_spool(Sort &s)
 {
-    bool ok = write_all(s.file, s.spool.data(), s.spool.size());
+    bool ok = write_all(s.file.get(), s.spool.data(), s.spool.size());
     s.spool.clear();
     return ok;
 }
@@ -129,8 +126,8 @@ int32_t open_sort(Sorts &all, qx_sort_block *block)
     std::string path = work_file_path(block->workFile);
     if (path.empty())
         return set_status(block, "30");
-    s->file = create_work_file(path);
-    if (s->file == INVALID_HANDLE_VALUE)
+    s->file.reset(create_work_file(path));
+    if (!s->file)
         return set_status(block, "30");
     std::lock_guard<std::mutex> hold(all.lock);
     block->sort = ++all.last;
@@ -160,8 +157,8 @@ int32_t sort_records(Sort &s, qx_sort_block *block)
         return set_status(block, "30");
     s.records.resize(s.given * s.recordLength);
     LARGE_INTEGER start{};
-    if (!SetFilePointerEx(s.file, start, nullptr, FILE_BEGIN) ||
-        !read_all(s.file, s.records.data(), s.records.size())) {
+    if (!SetFilePointerEx(s.file.get(), start, nullptr, FILE_BEGIN) ||
+        !read_all(s.file.get(), s.records.data(), s.records.size())) {
         s.records.clear();
         return set_status(block, "30");
     }
