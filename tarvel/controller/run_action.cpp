@@ -127,7 +127,7 @@ void start(Controller &c, ActionTable &table, ActionEntry &entry, const int32_t 
     char program[261];
     action::bounded_program(entry.program, program);
     const char *runFlag = reinterpret_cast<const char *>(&entry.runFlag);
-    const bool handOver = entry.kind == 5;
+    const bool handOver = entry.kind == kKindHandOver;
     switch (action::choose_launch(runMode, table.header.processId)) {
     case Launch::WaitExe:
         returnCode = WAITEXE(runFlag, program, a.commandLine, entry.title, environment_field(a),
@@ -172,14 +172,14 @@ void start(Controller &c, ActionTable &table, ActionEntry &entry, const int32_t 
 void run_action(Controller &c, ActionTable &table, int32_t *runMode, int32_t &returnCode)
 {
     ActionEntry &entry = table.entries[c.run.actionIndex - 1];
-    const uint8_t osType = c.run.osInfo[2];
+    const uint8_t osType = c.run.osInfo[kOsTypeOffset];
     c.action.environment = nullptr;
     appdir::switch_to(c.dirSwitch, table.header);
-    if (entry.kind == 5) {
+    if (entry.kind == kKindHandOver) {
         // Without a block the action ends here, in the application directory.
         if (!prepare_hand_over(c, table, entry, osType, returnCode))
             return;
-    } else if (entry.kind == 4) {
+    } else if (entry.kind == kKindInterpreter) {
         action::interpreter_command_line(entry, osType, c.action.commandLine);
     } else {
         action::direct_command_line(entry, c.action.commandLine);
@@ -190,7 +190,7 @@ void run_action(Controller &c, ActionTable &table, int32_t *runMode, int32_t &re
         start(c, table, entry, runMode, osType, returnCode);
         table.header.processId = static_cast<uint32_t>(c.action.lastProcessId);
     }
-    if (entry.kind == 5)
+    if (entry.kind == kKindHandOver)
         close_hand_over_pipe(c.action);
     appdir::switch_back(c.dirSwitch);
 }

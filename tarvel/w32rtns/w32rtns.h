@@ -10,6 +10,10 @@
 #include "shared_memory.h"
 #include "window_routines.h"
 
+// The two values of the launch's wait and redirection markers.
+constexpr char kMarkerOn = 'y';
+constexpr char kMarkerOff = 'n';
+
 // The launch routines' fields.
 struct LaunchState {
     // Result of the last routine call: 0 success, 1 failure as a rule.
