@@ -1,11 +1,14 @@
 // TR0Set0AppDir and TR0Reset0CurDir: the controller's application directory switch.
 #include "appdir.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "controller.h"
 #include "entries.h"
 #include "program.h"
+#include "qurdex.h"
 #include "text_field.h"
 #include "turn.h"
 
@@ -29,6 +32,30 @@ uint32_t rest_length(const char *appDir, uint32_t from)
     return n;
 }
 
+// Position of the character that ends a "$" appDir's variable name: a space, NUL, "\"
+// or "/"; the scan stops at the field's end, so 261 is one past appDir.
+uint32_t name_end(const char *appDir)
+{
+    uint32_t end = 2;
+    while (end <= kWidth && !ends_name(at(appDir, end)))
+        ++end;
+    return end;
+}
+
+// The name of the variable a "$" appDir names: positions 2 up to the name's end.
+std::string variable_name(const char *appDir) { return std::string(appDir + 1, name_end(appDir) - 2); }
+
+// The value of the variable a "$" appDir names, in a field of the work path's width as
+// the run-time reads it (all spaces when unset); empty when appDir names none.
+std::string variable_value(const char *appDir)
+{
+    if (appDir[0] != '$')
+        return {};
+    std::string value(kWidth, ' ');
+    qx_get_env(variable_name(appDir).c_str(), value.data(), kWidth);
+    return value;
+}
+
 // Creates the directories of the work path level by level, from the root down.
 void create_levels(AppDirSwitch &s)
 {
@@ -48,37 +75,32 @@ void create_levels(AppDirSwitch &s)
 
 } // namespace
 
-void expand(AppDirSwitch &s, const char *appDir)
+void expand(AppDirSwitch &s, const char *appDir, std::string_view value)
 {
     std::memset(s.workPath, ' ', kWidth);
     if (appDir[0] != '$') {
         std::memcpy(s.workPath, appDir, rest_length(appDir, 1));
         return;
     }
-    // Both scans stop at the end of their field: e = 261 is one past appDir.
-    uint32_t e = 2;
-    while (e <= kWidth && !ends_name(at(appDir, e)))
-        ++e;
-    s.nameEnd = e;
-    char name[kWidth];
-    std::memcpy(name, appDir + 1, e - 2);
-    name[e - 2] = '\0';
-    qx_get_env(name, s.workPath, kWidth);
+    uint32_t nameEnd = name_end(appDir);
+    s.nameEnd = nameEnd;
+    std::memcpy(s.workPath, value.data(), std::min<size_t>(value.size(), kWidth));
 
-    uint32_t v = 1;
-    while (v <= kWidth && at(s.workPath, v) != ' ' && at(s.workPath, v) != ';')
-        ++v;
-    s.valueEnd = v;
-    if (v == 1 && e <= kWidth && frame::is_path_separator(at(appDir, e)))
-        ++e;
-    if (v <= kWidth)
-        std::memset(s.workPath + v - 1, ' ', kWidth - v + 1);
-    if (e > kWidth || v > kWidth)
+    // The value's first element; the scan stops at the field's end, one past it.
+    uint32_t valueEnd = 1;
+    while (valueEnd <= kWidth && at(s.workPath, valueEnd) != ' ' && at(s.workPath, valueEnd) != ';')
+        ++valueEnd;
+    s.valueEnd = valueEnd;
+    if (valueEnd == 1 && nameEnd <= kWidth && frame::is_path_separator(at(appDir, nameEnd)))
+        ++nameEnd;
+    if (valueEnd <= kWidth)
+        std::memset(s.workPath + valueEnd - 1, ' ', kWidth - valueEnd + 1);
+    if (nameEnd > kWidth || valueEnd > kWidth)
         return;
-    uint32_t count = rest_length(appDir, e);
-    if (count > kWidth - v + 1)
-        count = kWidth - v + 1;
-    std::memcpy(s.workPath + v - 1, appDir + e - 1, count);
+    uint32_t count = rest_length(appDir, nameEnd);
+    if (count > kWidth - valueEnd + 1)
+        count = kWidth - valueEnd + 1;
+    std::memcpy(s.workPath + valueEnd - 1, appDir + nameEnd - 1, count);
 }
 
 int32_t switch_to(AppDirSwitch &s, const ActionHeader &header)
@@ -89,7 +111,7 @@ int32_t switch_to(AppDirSwitch &s, const ActionHeader &header)
     }
     s.callStatus = PC_READ_DRIVE(&s.savedDrive);
     s.callStatus = CBL_READ_DIR(s.savedDir, &s.dirSize);
-    expand(s, header.appDir);
+    expand(s, header.appDir, variable_value(header.appDir));
     ABSPATH(s.workPath, s.workPath);
 
     s.callStatus = PC_SET_DRIVE(s.workPath);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "action_table.h"
 
@@ -33,9 +34,10 @@ static_assert(offsetof(AppDirSwitch, callStatus) == 783);
 
 namespace appdir {
 
-// Fills the work path from appDir (260 bytes): a leading "$NAME" stands for the
-// first element of that process variable's value.
-void expand(AppDirSwitch &s, const char *appDir);
+// Fills the work path from appDir (260 bytes): a leading "$NAME" stands for the first
+// element of value, that variable's value (empty when unset), of which at most the
+// work path's width counts.
+void expand(AppDirSwitch &s, const char *appDir, std::string_view value);
 
 // Saves the current drive and directory, then makes the header's application
 // directory current, creating missing levels. Returns callStatus.

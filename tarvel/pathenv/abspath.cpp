@@ -20,46 +20,42 @@ char at(const char *field, int n) { return field[n - 1]; }
 
 bool is_delimiter(char c) { return c == '\\' || c == ' '; }
 
+// The position (from 1) in input after its drive: 3 after "X:", else 1.
+int after_drive(const char *input) { return at(input, 2) == ':' ? 3 : 1; }
+
+bool is_network(const char *input) { return at(input, 1) == '\\' && at(input, 2) == '\\'; }
+
+// Writes the current directory after "X:\" and one backslash after it, leaving the
+// write position after them.
+void write_current_directory(AbsPath &s, const char *directory)
+{
+    at(s.work, 3) = '\\';
+    std::memcpy(&at(s.work, 4), directory, kDirectoryRoom);
+    int end = 4;
+    while (end <= AbsPath::kLastRead && at(s.work, end) != ' ')
+        ++end;
+    // A directory that fills the room gets no backslash: work(255) stays unread.
+    if (end > 4 && end <= AbsPath::kLastRead)
+        at(s.work, end++) = '\\';
+    s.rootLength = 3;
+    s.writePosition = static_cast<uint8_t>(end);
+}
+
 // Writes the root prefix and, when the path is relative, the current directory of
 // its drive, leaving the write position after them.
-void expand_root(AbsPath &s, const char *input)
+void expand_root(AbsPath &s, const char *input, const char *directory)
 {
-    s.drive = 0;
-    PC_READ_DRIVE(&s.drive);
-    const char current = s.drive;
-    bool network = at(input, 1) == '\\' && at(input, 2) == '\\';
-    if (network) {
+    if (is_network(input)) {
         at(s.work, 1) = '\\';
         s.readPosition = 2;
         s.writePosition = 2;
     } else {
-        char letter = current;
-        if (at(input, 2) == ':') {
-            letter = at(input, 1);
-            s.readPosition = 3;
-        }
-        at(s.work, 1) = letter;
+        s.readPosition = static_cast<uint8_t>(after_drive(input));
+        at(s.work, 1) = named_drive(input, s.drive);
         at(s.work, 2) = ':';
         s.writePosition = 3;
         if (at(input, s.readPosition) != '\\') {
-            // Relative: the current directory of drive letter comes first.
-            at(s.work, 3) = '\\';
-            uint8_t room = AbsPath::kFieldWidth - 4;
-            if (letter == current) {
-                CBL_READ_DIR(&at(s.work, 4), &room);
-            } else {
-                PC_SET_DRIVE(&letter);
-                CBL_READ_DIR(&at(s.work, 4), &room);
-                PC_SET_DRIVE(&current);
-            }
-            int end = 4;
-            while (end <= AbsPath::kLastRead && at(s.work, end) != ' ')
-                ++end;
-            // A directory that fills the room gets no backslash: work(255) stays unread.
-            if (end > 4 && end <= AbsPath::kLastRead)
-                at(s.work, end++) = '\\';
-            s.rootLength = 3;
-            s.writePosition = static_cast<uint8_t>(end);
+            write_current_directory(s, directory);
             return;
         }
     }
@@ -121,13 +117,25 @@ void write_output(const AbsPath &s, char *output)
 
 } // namespace
 
-int32_t resolve(AbsPath &s, const char *input, char *output)
+char named_drive(const char *input, char currentDrive)
+{
+    return after_drive(input) == 3 ? at(input, 1) : currentDrive;
+}
+
+bool is_relative(const char *input)
+{
+    return !is_network(input) && at(input, after_drive(input)) != '\\';
+}
+
+int32_t resolve(AbsPath &s, const char *input, char *output, char currentDrive,
+                const char *directory)
 {
     s.componentCount = 0;
     s.rootLength = 0;
     s.writePosition = 1;
     s.readPosition = 1;
-    expand_root(s, input);
+    s.drive = currentDrive;
+    expand_root(s, input, directory);
     // The rest of the input after the root, never into work(255).
     int count = AbsPath::kFieldWidth - s.writePosition;
     if (count > 0)
@@ -136,6 +144,25 @@ int32_t resolve(AbsPath &s, const char *input, char *output)
     parse(s);
     write_output(s, output);
     return status;
+}
+
+int32_t resolve_in_process(AbsPath &s, const char *input, char *output)
+{
+    char current = 0;
+    PC_READ_DRIVE(&current);
+    char directory[kDirectoryRoom];
+    if (is_relative(input)) {
+        // Another drive's current directory is read on that drive, then the drive
+        // that was current is selected again.
+        const char letter = named_drive(input, current);
+        uint8_t room = kDirectoryRoom;
+        if (letter != current)
+            PC_SET_DRIVE(&letter);
+        CBL_READ_DIR(directory, &room);
+        if (letter != current)
+            PC_SET_DRIVE(&current);
+    }
+    return resolve(s, input, output, current, directory);
 }
 
 } // namespace abspath
@@ -150,6 +177,6 @@ extern "C" int32_t ABSPATH(const char *input, char *output)
     int32_t returnCode = 0;
     frame::first_call(g_abspath, returnCode);
     std::lock_guard<std::mutex> turn(g_abspathTurn);
-    returnCode = abspath::resolve(g_abspath, input, output);
+    returnCode = abspath::resolve_in_process(g_abspath, input, output);
     return frame::finish(reinterpret_cast<void *>(&ABSPATH), returnCode);
 }
