@@ -1,3 +1,5 @@
+// The action file's text form: reading a description into the bytes of a file and
+// describing the bytes of one.
 #include "action_text.h"
 
 #include <algorithm>
@@ -284,6 +286,108 @@ const Field *find_field(std::span<const Field> fields, std::string_view name)
     return nullptr;
 }
 
+// ---- reading a description -------------------------------------------------
+
+enum class Section { None, Header, Entry, Trailer };
+
+// What the reading of a description has seen so far.
+struct Reading {
+    ActionFile &file;
+    Section section = Section::None;
+    bool headerSeen = false;
+    bool trailerSeen = false;
+};
+
+// The readers below take one line each; on a fault they put it in why and return false.
+bool fault(std::string &why, std::string text)
+{
+    why = std::move(text);
+    return false;
+}
+
+bool open_header(Reading &reading, std::string &why)
+{
+    if (reading.headerSeen || !reading.file.entries.empty())
+        return fault(why, "one header, before the first entry");
+    reading.headerSeen = true;
+    reading.section = Section::Header;
+    return true;
+}
+
+bool open_entry(Reading &reading, std::string &why)
+{
+    if (reading.trailerSeen)
+        return fault(why, "nothing may follow the trailer");
+    reading.file.entries.push_back(default_entry());
+    reading.section = Section::Entry;
+    return true;
+}
+
+bool open_trailer(Reading &reading, std::string &why)
+{
+    if (reading.trailerSeen)
+        return fault(why, "one trailer at most");
+    reading.trailerSeen = true;
+    reading.section = Section::Trailer;
+    return true;
+}
+
+// The trailer's one field: bytes, a quoted text given in full.
+bool read_trailer_field(Reading &reading, std::string_view name, std::string_view value,
+                        std::string &why)
+{
+    if (name != "bytes")
+        return fault(why, "the trailer has one field, bytes");
+    if (value.empty() || value.front() != '"')
+        return fault(why, "bytes takes a quoted text");
+    TextValue bytes;
+    if (!parse_quoted(value, bytes, why))
+        return false;
+    if (bytes.unended || bytes.zeroFilled)
+        return fault(why, "the trailer's bytes are given in full");
+    reading.file.trailer = bytes.bytes;
+    return true;
+}
+
+// A field of the header or of the last entry.
+bool read_record_field(Reading &reading, std::string_view name, std::string_view value,
+                       std::string &why)
+{
+    const bool header = reading.section == Section::Header;
+    std::span<const Field> fields =
+        header ? std::span<const Field>(kHeaderFields) : std::span<const Field>(kEntryFields);
+    const Field *field = find_field(fields, name);
+    if (field == nullptr)
+        return fault(why, "no field named " + std::string(name) + " here");
+    uint8_t *record = header ? reinterpret_cast<uint8_t *>(&reading.file.header)
+                             : reinterpret_cast<uint8_t *>(&reading.file.entries.back());
+    return field->type == Type::Text ? write_text(*field, value, record + field->offset, why)
+                                     : write_number(*field, value, record + field->offset, why);
+}
+
+// One line that is neither empty nor a comment: a section's heading or name = value.
+bool read_line(Reading &reading, std::string_view line, std::string &why)
+{
+    if (reading.trailerSeen && reading.section != Section::Trailer)
+        return fault(why, "nothing may follow the trailer");
+    if (line == "[header]")
+        return open_header(reading, why);
+    if (line == "[entry]")
+        return open_entry(reading, why);
+    if (line == "[trailer]")
+        return open_trailer(reading, why);
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return fault(why, "expected [header], [entry], [trailer] or name = value");
+    std::string_view name = trim(line.substr(0, equals));
+    std::string_view value = trim(line.substr(equals + 1));
+    if (reading.section == Section::None)
+        return fault(why, "a field before the first section");
+    if (reading.section == Section::Trailer)
+        return read_trailer_field(reading, name, value, why);
+    return read_record_field(reading, name, value, why);
+}
+
 } // namespace
 
 ActionHeader default_header()
@@ -309,79 +413,19 @@ ActionEntry default_entry()
 
 bool parse(std::string_view text, ActionFile &file, std::string &error)
 {
-    enum class Section { None, Header, Entry, Trailer } section = Section::None;
     file = ActionFile{default_header(), {}, {}};
-    bool headerSeen = false, trailerSeen = false;
-    size_t lineNumber = 0;
-    auto fail = [&](const std::string &why) {
-        error = "line " + std::to_string(lineNumber) + ": " + why;
-        return false;
-    };
-    while (!text.empty()) {
-        ++lineNumber;
+    Reading reading{file};
+    for (size_t lineNumber = 1; !text.empty(); ++lineNumber) {
         size_t end = text.find('\n');
         std::string_view line = trim(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.empty() || line.front() == '#')
             continue;
-        if (trailerSeen && section != Section::Trailer)
-            return fail("nothing may follow the trailer");
-        if (line == "[header]") {
-            if (headerSeen || !file.entries.empty())
-                return fail("one header, before the first entry");
-            headerSeen = true;
-            section = Section::Header;
-            continue;
-        }
-        if (line == "[entry]") {
-            if (trailerSeen)
-                return fail("nothing may follow the trailer");
-            file.entries.push_back(default_entry());
-            section = Section::Entry;
-            continue;
-        }
-        if (line == "[trailer]") {
-            if (trailerSeen)
-                return fail("one trailer at most");
-            trailerSeen = true;
-            section = Section::Trailer;
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (equals == std::string_view::npos)
-            return fail("expected [header], [entry], [trailer] or name = value");
-        std::string_view name = trim(line.substr(0, equals));
-        std::string_view value = trim(line.substr(equals + 1));
-        if (section == Section::None)
-            return fail("a field before the first section");
-        if (section == Section::Trailer) {
-            if (name != "bytes")
-                return fail("the trailer has one field, bytes");
-            TextValue bytes;
-            std::string why;
-            if (value.empty() || value.front() != '"')
-                return fail("bytes takes a quoted text");
-            if (!parse_quoted(value, bytes, why))
-                return fail(why);
-            if (bytes.unended || bytes.zeroFilled)
-                return fail("the trailer's bytes are given in full");
-            file.trailer = bytes.bytes;
-            continue;
-        }
-        std::span<const Field> fields = section == Section::Header
-                                            ? std::span<const Field>(kHeaderFields)
-                                            : std::span<const Field>(kEntryFields);
-        const Field *f = find_field(fields, name);
-        if (f == nullptr)
-            return fail("no field named " + std::string(name) + " here");
-        uint8_t *record = section == Section::Header
-                              ? reinterpret_cast<uint8_t *>(&file.header)
-                              : reinterpret_cast<uint8_t *>(&file.entries.back());
         std::string why;
-        bool ok = f->type == Type::Text ? write_text(*f, value, record + f->offset, why)
-                                        : write_number(*f, value, record + f->offset, why);
-        if (!ok)
-            return fail(why);
+        if (!read_line(reading, line, why)) {
+            error = "line " + std::to_string(lineNumber) + ": " + why;
+            return false;
+        }
     }
     return true;
 }
