@@ -1,3 +1,4 @@
+// Reading the process's command-line tail and show command for WinMain.
 #include "process_entry.h"
 
 namespace frame {
