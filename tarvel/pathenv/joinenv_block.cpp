@@ -6,25 +6,25 @@
 
 namespace pathenv {
 
-const char *write_block(Joinenv &s)
+const char *write_block(Joinenv &storage)
 {
-    std::string &entries = s.block;
+    std::string &entries = storage.block;
     entries.clear();
-    for (uint32_t at = s.head; at != kNoRecord;) {
-        EnvRecord r = read_record(s, at);
-        entries += full_name(s, r, at);
+    for (uint32_t at = storage.head; at != kNoRecord;) {
+        EnvRecord record = read_record(storage, at);
+        entries += full_name(storage, record, at);
         entries += '=';
-        append_record_value(s, r, entries);
+        append_record_value(storage, record, entries);
         entries += '\0';
-        at = r.next;
+        at = record.next;
     }
     if (entries.empty())
         entries += '\0';
     entries += '\0';
     if (entries.size() > kOutputWidth)
         return entries.data();
-    std::memcpy(s.output, entries.data(), entries.size());
-    return s.output;
+    std::memcpy(storage.output, entries.data(), entries.size());
+    return storage.output;
 }
 
 } // namespace pathenv

@@ -14,10 +14,10 @@ namespace {
 int compare_padded(const std::string &field, const std::string &name)
 {
     size_t common = std::min(field.size(), name.size());
-    int c = std::memcmp(field.data(), name.data(), common);
-    for (size_t i = common; c == 0 && i < name.size(); ++i)
-        c = static_cast<int>(' ') - static_cast<unsigned char>(name[i]);
-    return c;
+    int order = std::memcmp(field.data(), name.data(), common);
+    for (size_t i = common; order == 0 && i < name.size(); ++i)
+        order = static_cast<int>(' ') - static_cast<unsigned char>(name[i]);
+    return order;
 }
 
 // The first eight characters of name padded with spaces, as a number that orders as
@@ -33,13 +33,79 @@ uint64_t leading(const std::string &name)
 // The last base record whose name over name's length is not greater (kNoRecord:
 // none). No record before it stops a walk for name, as every record before a base
 // record sorts no higher than it over any length.
-uint32_t last_base_not_greater(const Joinenv &s, const std::string &name)
+uint32_t last_base_not_greater(const Joinenv &storage, const std::string &name)
 {
-    const std::vector<ListIndex::Entry> &order = s.index.baseOrder;
-    auto after = std::partition_point(order.begin(), order.end(), [&](const ListIndex::Entry &b) {
-        return compare_padded(b.name, name) <= 0;
-    });
+    const std::vector<ListIndex::Entry> &order = storage.index.baseOrder;
+    auto after =
+        std::partition_point(order.begin(), order.end(), [&](const ListIndex::Entry &base) {
+            return compare_padded(base.name, name) <= 0;
+        });
     return after == order.begin() ? kNoRecord : (after - 1)->at;
+}
+
+// The walk for a name that fits the name field, through the index: the base record
+// of the name, else the settings in the gap after the last base record that is not
+// greater.
+Place walk_index(const Joinenv &storage, const std::string &name)
+{
+    Place place;
+    auto base = storage.index.baseNames.find(name);
+    if (base != storage.index.baseNames.end()) {
+        place.found = base->second;
+        return place;
+    }
+    place.previous = place.gap = last_base_not_greater(storage, name);
+    auto gap = storage.index.gaps.find(place.gap);
+    if (gap == storage.index.gaps.end())
+        return place;
+    // The leading eight characters decide most comparisons as one number.
+    size_t leadLength = std::min<size_t>(name.size(), 8);
+    uint64_t mask = leadLength == 8 ? ~0ull : ~(~0ull >> (8 * leadLength));
+    uint64_t lead = leading(name) & mask;
+    for (const ListIndex::Added &added : gap->second) {
+        uint64_t other = added.lead & mask;
+        if (other > lead)
+            break;
+        if (other == lead) {
+            int order = name.size() > 8
+                            ? compare_name(storage, read_record(storage, added.at), added.at, name)
+                            : 0;
+            if (order > 0)
+                break;
+            if (order == 0 && added.length == name.size()) {
+                place.found = added.at;
+                return place;
+            }
+        }
+        place.previous = added.at;
+        ++place.position;
+    }
+    return place;
+}
+
+// The walk for a name longer than the name field: record by record from the head.
+Place walk_list(const Joinenv &storage, const std::string &name)
+{
+    Place place;
+    for (uint32_t at = storage.head; at != kNoRecord;) {
+        EnvRecord record = read_record(storage, at);
+        int order = compare_name(storage, record, at, name);
+        if (order == 0 && record.nameLength == name.size()) {
+            place.found = at;
+            return place;
+        }
+        if (order > 0)
+            break;
+        if (is_base(storage, at)) {
+            place.gap = at;
+            place.position = 0;
+        } else {
+            ++place.position;
+        }
+        place.previous = at;
+        at = record.next;
+    }
+    return place;
 }
 
 } // namespace
@@ -50,81 +116,30 @@ uint32_t last_base_not_greater(const Joinenv &s, const std::string &name)
 // first; else the walk can start after the last base record that is not greater
 // and meet only the settings after it. Names longer than the name field walk the
 // whole way.
-Place walk(const Joinenv &s, const std::string &name)
+Place walk(const Joinenv &storage, const std::string &name)
 {
-    Place place;
-    if (name.size() <= kNameWidth) {
-        auto base = s.index.baseNames.find(name);
-        if (base != s.index.baseNames.end()) {
-            place.found = base->second;
-            return place;
-        }
-        place.previous = place.gap = last_base_not_greater(s, name);
-        auto gap = s.index.gaps.find(place.gap);
-        if (gap == s.index.gaps.end())
-            return place;
-        // The leading eight characters decide most comparisons as one number.
-        size_t n = std::min<size_t>(name.size(), 8);
-        uint64_t mask = n == 8 ? ~0ull : ~(~0ull >> (8 * n));
-        uint64_t lead = leading(name) & mask;
-        for (const ListIndex::Added &e : gap->second) {
-            uint64_t other = e.lead & mask;
-            if (other > lead)
-                break;
-            if (other == lead) {
-                int c = name.size() > 8 ? compare_name(s, read_record(s, e.at), e.at, name) : 0;
-                if (c > 0)
-                    break;
-                if (c == 0 && e.length == name.size()) {
-                    place.found = e.at;
-                    return place;
-                }
-            }
-            place.previous = e.at;
-            ++place.position;
-        }
-        return place;
-    }
-    for (uint32_t at = s.head; at != kNoRecord;) {
-        EnvRecord r = read_record(s, at);
-        int c = compare_name(s, r, at, name);
-        if (c == 0 && r.nameLength == name.size()) {
-            place.found = at;
-            return place;
-        }
-        if (c > 0)
-            break;
-        if (is_base(s, at)) {
-            place.gap = at;
-            place.position = 0;
-        } else {
-            ++place.position;
-        }
-        place.previous = at;
-        at = r.next;
-    }
-    return place;
+    return name.size() <= kNameWidth ? walk_index(storage, name) : walk_list(storage, name);
 }
 
-void build_index(Joinenv &s)
+void build_index(Joinenv &storage)
 {
-    ListIndex &index = s.index;
+    ListIndex &index = storage.index;
     index.baseOrder.clear();
     index.baseNames.clear();
     index.gaps.clear();
-    for (uint32_t at = s.head; at != kNoRecord;) {
-        EnvRecord r = read_record(s, at);
-        std::string name(r.name, std::min<size_t>(r.nameLength, kNameWidth));
-        if (r.nameLength > 0 && r.nameLength <= kNameWidth)
+    for (uint32_t at = storage.head; at != kNoRecord;) {
+        EnvRecord record = read_record(storage, at);
+        std::string name(record.name, std::min<size_t>(record.nameLength, kNameWidth));
+        if (record.nameLength > 0 && record.nameLength <= kNameWidth)
             index.baseNames.emplace(name, at);
         index.baseOrder.push_back({at, std::move(name)});
-        at = r.next;
+        at = record.next;
     }
 }
 
-void index_added(Joinenv &s, const Place &place, uint32_t at, const std::string &name)
+void index_added(Joinenv &storage, const Place &place, uint32_t at, const std::string &name)
 {
-    std::vector<ListIndex::Added> &gap = s.index.gaps[place.gap];
+    std::vector<ListIndex::Added> &gap = storage.index.gaps[place.gap];
     gap.insert(gap.begin() + static_cast<std::ptrdiff_t>(place.position),
                ListIndex::Added{at, static_cast<uint16_t>(name.size()), leading(name)});
 }
