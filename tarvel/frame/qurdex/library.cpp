@@ -10,8 +10,8 @@ namespace {
 
 std::mutex &locks_guard()
 {
-    static std::mutex m;
-    return m;
+    static std::mutex guard;
+    return guard;
 }
 
 // One lock per program, made on first use and kept for the life of the process.
@@ -25,25 +25,25 @@ std::recursive_mutex &program_lock(const void *program)
 // A file name field ends at its first space or NUL, within QX_NAME_MAX bytes.
 std::string field_name(const char *name)
 {
-    size_t n = 0;
-    while (n < QX_NAME_MAX && name[n] != ' ' && name[n] != '\0')
-        ++n;
-    return std::string(name, n);
+    size_t length = 0;
+    while (length < QX_NAME_MAX && name[length] != ' ' && name[length] != '\0')
+        ++length;
+    return std::string(name, length);
 }
 
-uint64_t get_be(const uint8_t *p, int width)
+uint64_t get_be(const uint8_t *bytes, int width)
 {
-    uint64_t v = 0;
+    uint64_t value = 0;
     for (int i = 0; i < width; ++i)
-        v = (v << 8) | p[i];
-    return v;
+        value = (value << 8) | bytes[i];
+    return value;
 }
 
-void set_be(uint8_t *p, int width, uint64_t v)
+void set_be(uint8_t *bytes, int width, uint64_t value)
 {
     for (int i = width - 1; i >= 0; --i) {
-        p[i] = static_cast<uint8_t>(v & 0xFF);
-        v >>= 8;
+        bytes[i] = static_cast<uint8_t>(value & 0xFF);
+        value >>= 8;
     }
 }
 
@@ -51,8 +51,9 @@ HANDLE as_handle(uint32_t h) { return reinterpret_cast<HANDLE>(static_cast<uintp
 
 int32_t status_from_last_error()
 {
-    DWORD e = GetLastError();
-    return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? QX_FILE_NOT_FOUND : QX_FILE_ERROR;
+    DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? QX_FILE_NOT_FOUND
+                                                                            : QX_FILE_ERROR;
 }
 
 } // namespace
