@@ -12,9 +12,9 @@ namespace {
 // The host entry that names the output window.
 using OutputHandleEntry = int32_t (*)(int32_t *window);
 
-HWND output_window(const RedirectionState &r)
+HWND output_window(const RedirectionState &redirection)
 {
-    return reinterpret_cast<HWND>(static_cast<intptr_t>(r.outputWindow));
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(redirection.outputWindow));
 }
 
 } // namespace
