@@ -9,9 +9,11 @@ using test_support::MessageRecorder;
 
 namespace {
 
-CPoint map(CPoint p, DWORD style, int W, int H, int w = 580, int h = 435)
+CPoint map(CPoint point, DWORD style, int windowWidth, int windowHeight, int pictureWidth = 580,
+           int pictureHeight = 435)
 {
-    return MapPicturePoint(p, style, true, W, H, w, h);
+    return MapPicturePoint(point, style, true, windowWidth, windowHeight, pictureWidth,
+                           pictureHeight);
 }
 
 TEST(MapPoint, CentredMovesByHalfTheDifferenceTruncatedTowardZero)

@@ -112,7 +112,7 @@ TEST(AbsPath, PathFillingTheFieldEndsAtTheWorkAreaWithoutLastByte)
         GuardedField in(254);
         in.fill(longName);
         GuardedField out(kWidth);
-        abspath::resolve(storage, in.data(), out.data());
+        abspath::resolve_in_process(storage, in.data(), out.data());
         EXPECT_EQ(out.text(), expected + " ") << int(left);
     }
 }
@@ -145,7 +145,7 @@ TEST(AbsPath, CurrentDirectoryAtTheEdgeOfTheWorkArea)
     // 251 characters after "C:\\" fill the room: no backslash, nothing of the input.
     ASSERT_TRUE(enter_directory_of_length(base.path(), 254));
     std::memset(storage.work, 'G', sizeof storage.work);
-    abspath::resolve(storage, in.data(), out.data());
+    abspath::resolve_in_process(storage, in.data(), out.data());
     EXPECT_EQ(out, upper_case(current_directory()) + " ");
 
     // Longer than the room: the directory read fails and leaves only spaces, so the
@@ -153,7 +153,7 @@ TEST(AbsPath, CurrentDirectoryAtTheEdgeOfTheWorkArea)
     SetCurrentDirectoryA("C:\\");
     ASSERT_TRUE(enter_directory_of_length(base.path(), 256));
     std::memset(storage.work, 'G', sizeof storage.work);
-    abspath::resolve(storage, in.data(), out.data());
+    abspath::resolve_in_process(storage, in.data(), out.data());
     EXPECT_EQ(out, field("C:\\REL\\NAME"));
 }
 
@@ -177,7 +177,7 @@ TEST(AbsPath, GeneratedPathsKeepTheirPromises)
             path += std::string(random() % 260, 'w');
         storage.work[kWidth - 1] = static_cast<char>(random());
         in.fill(path);
-        abspath::resolve(storage, in.data(), out.data());
+        abspath::resolve_in_process(storage, in.data(), out.data());
 
         std::string result = out.text();
         size_t end = result.find(' ');

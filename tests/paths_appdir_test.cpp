@@ -24,11 +24,12 @@ constexpr size_t kWidth = AppDirSwitch::kPathWidth;
 
 std::string padded(const std::string &text) { return text + std::string(kWidth - text.size(), ' '); }
 
-std::string expanded(const std::string &appDir)
+// The work path for appDir when the variable it names has value (empty: unset).
+std::string expanded(const std::string &appDir, const std::string &value = "")
 {
     AppDirSwitch s;
     std::string field = padded(appDir);
-    appdir::expand(s, field.data());
+    appdir::expand(s, field.data(), value);
     std::string work(s.workPath, kWidth);
     return work.substr(0, work.find_last_not_of(' ') + 1);
 }
@@ -52,17 +53,14 @@ std::unique_ptr<ActionTable> table_for(const std::string &dir)
 
 TEST(AppDirExpansion, FirstElementOfTheVariableThenTheRest)
 {
-    ScopedVariable root("PATHSROOT", "C:\\base;D:\\other");
-    EXPECT_EQ(expanded("$PATHSROOT\\tools"), "C:\\base\\tools");
-    EXPECT_EQ(expanded("$PATHSROOT"), "C:\\base");
-    EXPECT_EQ(expanded("C:\\plain\\dir"), "C:\\plain\\dir");
-    {
-        ScopedVariable one("PATHSONE", "C:\\base");
-        EXPECT_EQ(expanded("$PATHSONE/tools"), "C:\\base/tools");
-    }
+    const std::string root = "C:\\base;D:\\other";
+    EXPECT_EQ(expanded("$PATHSROOT\\tools", root), "C:\\base\\tools");
+    EXPECT_EQ(expanded("$PATHSROOT", root), "C:\\base");
+    EXPECT_EQ(expanded("C:\\plain\\dir", root), "C:\\plain\\dir");
+    EXPECT_EQ(expanded("$PATHSONE/tools", "C:\\base"), "C:\\base/tools");
     EXPECT_EQ(expanded("$PATHSUNSET\\tools"), "tools");
     EXPECT_EQ(expanded("$PATHSUNSET/tools"), "tools");
-    // An empty name reads the variable named by nothing: unset, so the rest alone.
+    // An empty name names no variable that is set: the rest alone.
     EXPECT_EQ(expanded("$\\x"), "x");
 }
 
@@ -72,15 +70,14 @@ TEST(AppDirExpansion, ScansStopAtTheEndsOfTheirFields)
     GuardedField appDir(kWidth);
     appDir.fill("$" + std::string(kWidth - 1, 'N'), 'N');
     AppDirSwitch s;
-    appdir::expand(s, appDir.data());
+    appdir::expand(s, appDir.data(), "");
     EXPECT_EQ(s.nameEnd, kWidth + 1);
     EXPECT_EQ(std::string(s.workPath, kWidth), std::string(kWidth, ' '));
 
     // A value whose first element fills the work path: that element alone.
     std::string value(300, 'v');
-    ScopedVariable full("PATHSFULL", value);
     std::string field = padded("$PATHSFULL\\tail");
-    appdir::expand(s, field.data());
+    appdir::expand(s, field.data(), value);
     EXPECT_EQ(s.valueEnd, kWidth + 1);
     EXPECT_EQ(std::string(s.workPath, kWidth), value.substr(0, kWidth));
 
@@ -88,7 +85,7 @@ TEST(AppDirExpansion, ScansStopAtTheEndsOfTheirFields)
     std::string nul = padded("C:\\A");
     nul[4] = '\0';
     nul[5] = 'x';
-    appdir::expand(s, nul.data());
+    appdir::expand(s, nul.data(), "");
     EXPECT_EQ(std::string(s.workPath, kWidth), padded("C:\\A"));
 }
 

@@ -1,3 +1,4 @@
+// The About box.
 #include "about_dlg.h"
 
 #include "res/resource.h"

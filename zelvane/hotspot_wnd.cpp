@@ -7,14 +7,16 @@ BEGIN_MESSAGE_MAP(CHotSpotWnd, CPelvexPictureWnd)
     ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
-CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int W, int H, int w, int h)
+CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int windowWidth,
+                       int windowHeight, int pictureWidth, int pictureHeight)
 {
     if (!(style & HSW_MAPPING) || !pictureLoaded)
         return point;
     if (style & HSW_CENTRED)
-        return CPoint(point.x + (w - W) / 2, point.y + (h - H) / 2);
-    if ((style & HSW_STRETCHED) && W != 0 && H != 0)
-        return CPoint(point.x * w / W, point.y * h / H);
+        return CPoint(point.x + (pictureWidth - windowWidth) / 2,
+                      point.y + (pictureHeight - windowHeight) / 2);
+    if ((style & HSW_STRETCHED) && windowWidth != 0 && windowHeight != 0)
+        return CPoint(point.x * pictureWidth / windowWidth, point.y * pictureHeight / windowHeight);
     return point;
 }
 

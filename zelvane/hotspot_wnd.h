@@ -15,10 +15,11 @@ constexpr DWORD HSW_MAPPING = 0x8000;   // mouse points are mapped to picture pi
 constexpr DWORD HSW_CENTRED = 0x0001;   // the picture is centred in the window
 constexpr DWORD HSW_STRETCHED = 0x0100; // the picture is stretched to the window
 
-// Converts a client point of a W x H window into picture pixels of a w x h picture as
-// the style says; unchanged without the mapping bit or without a picture. Integer
-// arithmetic, quotients truncated toward zero.
-CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int W, int H, int w, int h);
+// Converts a client point of a window of the given client size into pixels of a picture
+// of the given size as the style says; unchanged without the mapping bit or without a
+// picture. Integer arithmetic, quotients truncated toward zero.
+CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int windowWidth,
+                       int windowHeight, int pictureWidth, int pictureHeight);
 
 // The index of the hot spot that contains a picture point, the last added winning
 // where spots overlap; -1 when none does.

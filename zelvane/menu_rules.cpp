@@ -1,3 +1,4 @@
+// The front-end's window-less decisions and the table of the menu's panels.
 #include "menu_rules.h"
 
 #include "res/resource.h"

@@ -1,3 +1,5 @@
+// The front-end's application object: the start-up decision, the modal menu window
+// and the stored setting.
 #include "zelvane_app.h"
 
 #include "menu_rules.h"

@@ -1,3 +1,5 @@
+// The front-end's menu window: the picture with its hot spots, the check box and the
+// launches they start.
 #include "zelvane_dlg.h"
 
 #include "about_dlg.h"
@@ -19,10 +21,15 @@ static_assert(kPictureStyle == 0x50008000);
 // The control shows the program's hand cursor.
 static_assert(CHotSpotWnd::kHandCursor == IDC_HOTSPOT_CURSOR);
 
-void Launch(int row)
+// Starts the program of the launch table's row for the command.
+void Launch(UINT nCmdID)
 {
-    const LaunchEntry &entry = kLaunchTable[row];
-    LaunchProgram(entry.program, entry.folder, entry.arguments);
+    for (const LaunchEntry &entry : kLaunchTable) {
+        if (entry.nCmdID == nCmdID) {
+            LaunchProgram(entry.program, entry.folder, entry.arguments);
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -120,8 +127,8 @@ HCURSOR CZelvaneDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-void CZelvaneDlg::OnInformation() { Launch(0); }
-void CZelvaneDlg::OnTour() { Launch(1); }
-void CZelvaneDlg::OnSetup() { Launch(2); }
-void CZelvaneDlg::OnSdkSetup() { Launch(3); }
-void CZelvaneDlg::OnWincimSetup() { Launch(4); }
+void CZelvaneDlg::OnInformation() { Launch(ID_INFORMATION); }
+void CZelvaneDlg::OnTour() { Launch(ID_TOUR); }
+void CZelvaneDlg::OnSetup() { Launch(ID_SETUP); }
+void CZelvaneDlg::OnSdkSetup() { Launch(ID_SDK_SETUP); }
+void CZelvaneDlg::OnWincimSetup() { Launch(ID_WINCIM_SETUP); }

@@ -36,15 +36,15 @@ class CPoint : public POINT {
 public:
     CPoint() : POINT{0, 0} {}
     CPoint(int ix, int iy) : POINT{ix, iy} {}
-    CPoint(POINT p) : POINT(p) {}
-    bool operator==(const CPoint &o) const { return x == o.x && y == o.y; }
+    CPoint(POINT point) : POINT(point) {}
+    bool operator==(const CPoint &other) const { return x == other.x && y == other.y; }
 };
 
 class CRect : public RECT {
 public:
     CRect() : RECT{0, 0, 0, 0} {}
-    CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
-    CRect(const RECT &r) : RECT(r) {}
+    CRect(int left, int top, int right, int bottom) : RECT{left, top, right, bottom} {}
+    CRect(const RECT &rect) : RECT(rect) {}
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     operator LPRECT() { return this; }
@@ -165,11 +165,11 @@ namespace afx {
 
 template <class M> struct member_class;
 template <class C, class F> struct member_class<F C::*> { using type = C; };
-template <auto H> using class_of = typename member_class<decltype(H)>::type;
+template <auto handler> using class_of = typename member_class<decltype(handler)>::type;
 
-inline CPoint point_of(LPARAM l)
+inline CPoint point_of(LPARAM lParam)
 {
-    return CPoint(static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)));
+    return CPoint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
 }
 
 MFC_API CWnd *window_of(WPARAM wParam);
@@ -187,47 +187,55 @@ template <class Call> LRESULT guarded(Call &&call) noexcept
 }
 
 // void f()
-template <auto H> LRESULT call_v(CCmdTarget *t, WPARAM, LPARAM) noexcept
+template <auto handler> LRESULT call_v(CCmdTarget *target, WPARAM, LPARAM) noexcept
 {
     return guarded([&]() -> LRESULT {
-        (static_cast<class_of<H> *>(t)->*H)();
+        (static_cast<class_of<handler> *>(target)->*handler)();
         return 0;
     });
 }
 // void f(UINT nFlags, CPoint point)
-template <auto H> LRESULT call_flags_point(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
+template <auto handler>
+LRESULT call_flags_point(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexcept
 {
     return guarded([&]() -> LRESULT {
-        (static_cast<class_of<H> *>(t)->*H)(static_cast<UINT>(w), point_of(l));
+        (static_cast<class_of<handler> *>(target)->*handler)(static_cast<UINT>(wParam),
+                                                             point_of(lParam));
         return 0;
     });
 }
 // BOOL f(CWnd *pWnd, UINT nHitTest, UINT message)
-template <auto H> LRESULT call_setcursor(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
+template <auto handler>
+LRESULT call_setcursor(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexcept
 {
     return guarded([&]() -> LRESULT {
-        return (static_cast<class_of<H> *>(t)->*H)(window_of(w), LOWORD(l), HIWORD(l));
+        return (static_cast<class_of<handler> *>(target)->*handler)(window_of(wParam),
+                                                                    LOWORD(lParam), HIWORD(lParam));
     });
 }
 // void f(UINT nID, LPARAM lParam)
-template <auto H> LRESULT call_syscommand(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
+template <auto handler>
+LRESULT call_syscommand(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexcept
 {
     return guarded([&]() -> LRESULT {
-        (static_cast<class_of<H> *>(t)->*H)(static_cast<UINT>(w), l);
+        (static_cast<class_of<handler> *>(target)->*handler)(static_cast<UINT>(wParam), lParam);
         return 0;
     });
 }
 // HCURSOR f()
-template <auto H> LRESULT call_handle(CCmdTarget *t, WPARAM, LPARAM) noexcept
+template <auto handler> LRESULT call_handle(CCmdTarget *target, WPARAM, LPARAM) noexcept
 {
     return guarded([&]() -> LRESULT {
-        return reinterpret_cast<LRESULT>((static_cast<class_of<H> *>(t)->*H)());
+        return reinterpret_cast<LRESULT>((static_cast<class_of<handler> *>(target)->*handler)());
     });
 }
 // LRESULT f(WPARAM, LPARAM)
-template <auto H> LRESULT call_message(CCmdTarget *t, WPARAM w, LPARAM l) noexcept
+template <auto handler>
+LRESULT call_message(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexcept
 {
-    return guarded([&]() -> LRESULT { return (static_cast<class_of<H> *>(t)->*H)(w, l); });
+    return guarded([&]() -> LRESULT {
+        return (static_cast<class_of<handler> *>(target)->*handler)(wParam, lParam);
+    });
 }
 
 } // namespace afx

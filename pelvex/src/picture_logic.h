@@ -21,29 +21,29 @@ inline bool check_dib(const void *data, size_t size, DibLayout *layout)
 {
     if (data == nullptr || size < sizeof(BITMAPINFOHEADER))
         return false;
-    const auto *h = static_cast<const BITMAPINFOHEADER *>(data);
-    if (h->biSize < sizeof(BITMAPINFOHEADER) || h->biSize > size || h->biPlanes != 1 ||
-        h->biWidth <= 0 || h->biHeight == 0)
+    const auto *header = static_cast<const BITMAPINFOHEADER *>(data);
+    if (header->biSize < sizeof(BITMAPINFOHEADER) || header->biSize > size ||
+        header->biPlanes != 1 || header->biWidth <= 0 || header->biHeight == 0)
         return false;
-    bool rle = h->biCompression == BI_RLE8 || h->biCompression == BI_RLE4;
-    if (h->biCompression == BI_RLE8 && h->biBitCount != 8)
+    bool rle = header->biCompression == BI_RLE8 || header->biCompression == BI_RLE4;
+    if (header->biCompression == BI_RLE8 && header->biBitCount != 8)
         return false;
-    if (h->biCompression == BI_RLE4 && h->biBitCount != 4)
+    if (header->biCompression == BI_RLE4 && header->biBitCount != 4)
         return false;
-    if (!rle && (h->biCompression != BI_RGB ||
-                 (h->biBitCount != 1 && h->biBitCount != 4 && h->biBitCount != 8 &&
-                  h->biBitCount != 24)))
+    if (!rle && (header->biCompression != BI_RGB ||
+                 (header->biBitCount != 1 && header->biBitCount != 4 && header->biBitCount != 8 &&
+                  header->biBitCount != 24)))
         return false;
-    if (rle && (h->biHeight < 0 || h->biSizeImage == 0))
+    if (rle && (header->biHeight < 0 || header->biSizeImage == 0))
         return false;
-    uint64_t maxColours = h->biBitCount <= 8 ? (uint64_t{1} << h->biBitCount) : 0;
-    uint64_t colours = h->biClrUsed != 0 ? h->biClrUsed : maxColours;
-    if (colours > maxColours && h->biBitCount <= 8)
+    uint64_t maxColours = header->biBitCount <= 8 ? (uint64_t{1} << header->biBitCount) : 0;
+    uint64_t colours = header->biClrUsed != 0 ? header->biClrUsed : maxColours;
+    if (colours > maxColours && header->biBitCount <= 8)
         return false;
-    uint64_t height = h->biHeight < 0 ? -int64_t{h->biHeight} : h->biHeight;
-    uint64_t stride = (uint64_t(h->biWidth) * h->biBitCount + 31) / 32 * 4;
-    uint64_t imageBytes = rle ? h->biSizeImage : stride * height;
-    uint64_t bitsOffset = h->biSize + colours * sizeof(RGBQUAD);
+    uint64_t height = header->biHeight < 0 ? -int64_t{header->biHeight} : header->biHeight;
+    uint64_t stride = (uint64_t(header->biWidth) * header->biBitCount + 31) / 32 * 4;
+    uint64_t imageBytes = rle ? header->biSizeImage : stride * height;
+    uint64_t bitsOffset = header->biSize + colours * sizeof(RGBQUAD);
     if (bitsOffset + imageBytes > size)
         return false;
     layout->colourCount = static_cast<size_t>(colours);
@@ -57,13 +57,15 @@ struct Placement {
 
 // Where a w x h picture is drawn in a W x H window with the given style: centred (bit
 // 0x0001, offsets truncated toward zero), else stretched (bit 0x0100), else at the origin.
-inline Placement place_picture(DWORD style, int W, int H, int w, int h)
+inline Placement place_picture(DWORD style, int windowWidth, int windowHeight, int pictureWidth,
+                               int pictureHeight)
 {
     if (style & 0x0001)
-        return {(W - w) / 2, (H - h) / 2, w, h};
+        return {(windowWidth - pictureWidth) / 2, (windowHeight - pictureHeight) / 2, pictureWidth,
+                pictureHeight};
     if (style & 0x0100)
-        return {0, 0, W, H};
-    return {0, 0, w, h};
+        return {0, 0, windowWidth, windowHeight};
+    return {0, 0, pictureWidth, pictureHeight};
 }
 
 inline int colours_for_depth(int bitsPerPixel)

@@ -120,10 +120,12 @@ void CPelvexPictureWnd::OnPaint()
     }
     CRect client;
     GetClientRect(&client);
-    int w = GetPictureWidth(), h = GetPictureHeight();
-    pelvex::Placement at = pelvex::place_picture(GetStyle(), client.Width(), client.Height(), w, h);
-    ::StretchDIBits(dc.m_hDC, at.x, at.y, at.width, at.height, 0, 0, w, h, m_lpBits,
-                    reinterpret_cast<const BITMAPINFO *>(m_lpPicture), DIB_RGB_COLORS, SRCCOPY);
+    int pictureWidth = GetPictureWidth(), pictureHeight = GetPictureHeight();
+    pelvex::Placement at = pelvex::place_picture(GetStyle(), client.Width(), client.Height(),
+                                                 pictureWidth, pictureHeight);
+    ::StretchDIBits(dc.m_hDC, at.x, at.y, at.width, at.height, 0, 0, pictureWidth, pictureHeight,
+                    m_lpBits, reinterpret_cast<const BITMAPINFO *>(m_lpPicture), DIB_RGB_COLORS,
+                    SRCCOPY);
     if (previous != nullptr)
         ::SelectPalette(dc.m_hDC, previous, TRUE);
 }

@@ -1,3 +1,5 @@
+// Loading the action file: reading it whole into a block, counting its entries and
+// deleting it.
 #include "action_file.h"
 
 #include <algorithm>

@@ -1,7 +1,10 @@
+// The byte-exact steps of running one action: command lines, hand-over program name,
+// launch choice.
 #include "action_steps.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "text_field.h"
@@ -19,7 +22,7 @@ void fill_command_line(std::string_view start, const char *rest, size_t restWidt
 
 } // namespace
 
-bool is_9x_family(uint8_t osType) { return osType == 5 || osType == 131; }
+bool is_9x_family(uint8_t osType) { return std::ranges::find(kOsTypes9x, osType) != std::end(kOsTypes9x); }
 
 void interpreter_command_line(const ActionEntry &entry, uint8_t osType, CommandLine &out)
 {
@@ -49,7 +52,7 @@ void write_hand_over_program(uint32_t processId, uint8_t osType, char (&program)
 
 Launch choose_launch(const int32_t *runMode, uint32_t processId)
 {
-    if (runMode == nullptr || *runMode == 1)
+    if (runMode == nullptr || *runMode == kRunModeWait)
         return Launch::WaitExe;
     return processId == 0 ? Launch::SingleExe : Launch::QuennetStartExe;
 }
@@ -62,7 +65,7 @@ void bounded_program(const char (&program)[260], char (&out)[261])
 
 bool wants_notice(const ActionEntry &entry)
 {
-    return entry.kind != 5 && entry.window != 0 &&
+    return entry.kind != kKindHandOver && entry.window != 0 &&
            std::memcmp(entry.noticeTag, "0           ", sizeof entry.noticeTag) != 0;
 }
 

@@ -14,13 +14,14 @@ namespace action {
 constexpr size_t kCommandLineWidth = 768;
 using CommandLine = char[kCommandLineWidth + 1];
 
-// True for the system types that take command.com and the first hand-over column.
+// The system types (osType) that take command.com and the first hand-over column.
+constexpr uint8_t kOsTypes9x[] = {5, 131};
 bool is_9x_family(uint8_t osType);
 
 // Kind 4: the interpreter's prefix ("command.com /c " or "cmd.exe /c ") followed by as
 // much of the entry's command line as fits in 768 bytes.
 void interpreter_command_line(const ActionEntry &entry, uint8_t osType, CommandLine &out);
-// Any kind but 4 and 5: the entry's command line unchanged.
+// Any kind but the interpreter's and the hand-over's: the entry's command line unchanged.
 void direct_command_line(const ActionEntry &entry, CommandLine &out);
 // Kind 5: the ten digits and their NUL, then spaces.
 void hand_over_command_line(const char (&digits)[11], CommandLine &out);
@@ -28,6 +29,10 @@ void hand_over_command_line(const char (&digits)[11], CommandLine &out);
 // The hand-over program for the header's processId and the system type, written into
 // the program field padded with spaces.
 void write_hand_over_program(uint32_t processId, uint8_t osType, char (&program)[260]);
+
+// The run mode that waits for the program and records process id 1, whatever the
+// header holds; any other given run mode starts without a wait of the controller's own.
+constexpr int32_t kRunModeWait = 1;
 
 enum class Launch { WaitExe, SingleExe, QuennetStartExe };
 // The launch routine for the run mode (null when absent) and the header's processId.

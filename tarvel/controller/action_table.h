@@ -50,6 +50,10 @@ static_assert(offsetof(ActionEntry, unused1634) == 1634);
 static_assert(offsetof(ActionEntry, kind) == 2634);
 static_assert(offsetof(ActionEntry, runFlag) == 2635);
 
+// The entry kinds the controller tells apart; any other kind starts program directly.
+constexpr uint8_t kKindInterpreter = 4; // a command for the command interpreter
+constexpr uint8_t kKindHandOver = 5;    // handed to a hand-over program
+
 constexpr uint32_t kMaxActions = 500;
 // Bytes 0 to 1583 of an entry travel in a hand-over block.
 constexpr size_t kEntryHandOverPart = 1584;

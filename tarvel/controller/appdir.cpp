@@ -1,11 +1,14 @@
 // TR0Set0AppDir and TR0Reset0CurDir: the controller's application directory switch.
 #include "appdir.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "controller.h"
 #include "entries.h"
 #include "program.h"
+#include "qurdex.h"
 #include "text_field.h"
 #include "turn.h"
 
@@ -15,106 +18,133 @@ namespace {
 
 constexpr uint32_t kWidth = AppDirSwitch::kPathWidth;
 
-// The n-th character (from 1) of a 260-byte field.
-char at(const char *field, uint32_t n) { return field[n - 1]; }
+// The character at a position (from 1) of a 260-byte field.
+char at(const char *field, uint32_t position) { return field[position - 1]; }
 
-bool ends_name(char c) { return c == ' ' || c == '\0' || c == '\\' || c == '/'; }
+bool ends_name(char character)
+{
+    return character == ' ' || character == '\0' || character == '\\' || character == '/';
+}
 
 // Length of appDir's text from position from: a NUL ends it, as it ends the name.
 uint32_t rest_length(const char *appDir, uint32_t from)
 {
-    uint32_t n = 0;
-    while (from + n <= kWidth && at(appDir, from + n) != '\0')
-        ++n;
-    return n;
+    uint32_t length = 0;
+    while (from + length <= kWidth && at(appDir, from + length) != '\0')
+        ++length;
+    return length;
+}
+
+// Position of the character that ends a "$" appDir's variable name: a space, NUL, "\"
+// or "/"; the scan stops at the field's end, so 261 is one past appDir.
+uint32_t name_end(const char *appDir)
+{
+    uint32_t end = 2;
+    while (end <= kWidth && !ends_name(at(appDir, end)))
+        ++end;
+    return end;
+}
+
+// The name of the variable a "$" appDir names: positions 2 up to the name's end.
+std::string variable_name(const char *appDir)
+{
+    return std::string(appDir + 1, name_end(appDir) - 2);
+}
+
+// The value of the variable a "$" appDir names, in a field of the work path's width as
+// the run-time reads it (all spaces when unset); empty when appDir names none.
+std::string variable_value(const char *appDir)
+{
+    if (appDir[0] != '$')
+        return {};
+    std::string value(kWidth, ' ');
+    qx_get_env(variable_name(appDir).c_str(), value.data(), kWidth);
+    return value;
 }
 
 // Creates the directories of the work path level by level, from the root down.
-void create_levels(AppDirSwitch &s)
+void create_levels(AppDirSwitch &dirSwitch)
 {
     for (uint32_t k = 4;; ++k) {
-        while (k < kWidth && !ends_name(at(s.workPath, k)))
+        while (k < kWidth && !ends_name(at(dirSwitch.workPath, k)))
             ++k;
-        uint32_t count = k - 2 < sizeof s.creationPath - 2 ? k - 2 : sizeof s.creationPath - 2;
-        std::memcpy(s.creationPath, s.workPath + 2, count);
-        std::memset(s.creationPath + count, ' ', sizeof s.creationPath - count);
-        if (frame::is_path_separator(s.creationPath[count - 1]))
-            s.creationPath[count - 1] = ' ';
-        s.callStatus = CBL_CREATE_DIR(s.creationPath);
-        if (k >= kWidth || at(s.workPath, k) == ' ')
+        uint32_t count =
+            k - 2 < sizeof dirSwitch.creationPath - 2 ? k - 2 : sizeof dirSwitch.creationPath - 2;
+        std::memcpy(dirSwitch.creationPath, dirSwitch.workPath + 2, count);
+        std::memset(dirSwitch.creationPath + count, ' ', sizeof dirSwitch.creationPath - count);
+        if (frame::is_path_separator(dirSwitch.creationPath[count - 1]))
+            dirSwitch.creationPath[count - 1] = ' ';
+        dirSwitch.callStatus = CBL_CREATE_DIR(dirSwitch.creationPath);
+        if (k >= kWidth || at(dirSwitch.workPath, k) == ' ')
             break;
     }
 }
 
 } // namespace
 
-void expand(AppDirSwitch &s, const char *appDir)
+void expand(AppDirSwitch &dirSwitch, const char *appDir, std::string_view value)
 {
-    std::memset(s.workPath, ' ', kWidth);
+    std::memset(dirSwitch.workPath, ' ', kWidth);
     if (appDir[0] != '$') {
-        std::memcpy(s.workPath, appDir, rest_length(appDir, 1));
+        std::memcpy(dirSwitch.workPath, appDir, rest_length(appDir, 1));
         return;
     }
-    // Both scans stop at the end of their field: e = 261 is one past appDir.
-    uint32_t e = 2;
-    while (e <= kWidth && !ends_name(at(appDir, e)))
-        ++e;
-    s.nameEnd = e;
-    char name[kWidth];
-    std::memcpy(name, appDir + 1, e - 2);
-    name[e - 2] = '\0';
-    qx_get_env(name, s.workPath, kWidth);
+    uint32_t nameEnd = name_end(appDir);
+    dirSwitch.nameEnd = nameEnd;
+    std::memcpy(dirSwitch.workPath, value.data(), std::min<size_t>(value.size(), kWidth));
 
-    uint32_t v = 1;
-    while (v <= kWidth && at(s.workPath, v) != ' ' && at(s.workPath, v) != ';')
-        ++v;
-    s.valueEnd = v;
-    if (v == 1 && e <= kWidth && frame::is_path_separator(at(appDir, e)))
-        ++e;
-    if (v <= kWidth)
-        std::memset(s.workPath + v - 1, ' ', kWidth - v + 1);
-    if (e > kWidth || v > kWidth)
+    // The value's first element; the scan stops at the field's end, one past it.
+    uint32_t valueEnd = 1;
+    while (valueEnd <= kWidth && at(dirSwitch.workPath, valueEnd) != ' ' &&
+           at(dirSwitch.workPath, valueEnd) != ';')
+        ++valueEnd;
+    dirSwitch.valueEnd = valueEnd;
+    if (valueEnd == 1 && nameEnd <= kWidth && frame::is_path_separator(at(appDir, nameEnd)))
+        ++nameEnd;
+    if (valueEnd <= kWidth)
+        std::memset(dirSwitch.workPath + valueEnd - 1, ' ', kWidth - valueEnd + 1);
+    if (nameEnd > kWidth || valueEnd > kWidth)
         return;
-    uint32_t count = rest_length(appDir, e);
-    if (count > kWidth - v + 1)
-        count = kWidth - v + 1;
-    std::memcpy(s.workPath + v - 1, appDir + e - 1, count);
+    uint32_t count = rest_length(appDir, nameEnd);
+    if (count > kWidth - valueEnd + 1)
+        count = kWidth - valueEnd + 1;
+    std::memcpy(dirSwitch.workPath + valueEnd - 1, appDir + nameEnd - 1, count);
 }
 
-int32_t switch_to(AppDirSwitch &s, const ActionHeader &header)
+int32_t switch_to(AppDirSwitch &dirSwitch, const ActionHeader &header)
 {
     if (header.appDir[0] == '\0') {
-        s.savedDrive = 0;
-        return s.callStatus;
+        dirSwitch.savedDrive = 0;
+        return dirSwitch.callStatus;
     }
-    s.callStatus = PC_READ_DRIVE(&s.savedDrive);
-    s.callStatus = CBL_READ_DIR(s.savedDir, &s.dirSize);
-    expand(s, header.appDir);
-    ABSPATH(s.workPath, s.workPath);
+    dirSwitch.callStatus = PC_READ_DRIVE(&dirSwitch.savedDrive);
+    dirSwitch.callStatus = CBL_READ_DIR(dirSwitch.savedDir, &dirSwitch.dirSize);
+    expand(dirSwitch, header.appDir, variable_value(header.appDir));
+    ABSPATH(dirSwitch.workPath, dirSwitch.workPath);
 
-    s.callStatus = PC_SET_DRIVE(s.workPath);
-    if (s.callStatus != 0)
-        return s.callStatus;
-    s.callStatus = CBL_CHANGE_DIR(s.workPath + 2);
-    if (s.callStatus == 0)
+    dirSwitch.callStatus = PC_SET_DRIVE(dirSwitch.workPath);
+    if (dirSwitch.callStatus != 0)
+        return dirSwitch.callStatus;
+    dirSwitch.callStatus = CBL_CHANGE_DIR(dirSwitch.workPath + 2);
+    if (dirSwitch.callStatus == 0)
         return 0;
-    create_levels(s);
-    s.callStatus = CBL_CHANGE_DIR(s.workPath + 2);
-    if (s.callStatus != 0) {
+    create_levels(dirSwitch);
+    dirSwitch.callStatus = CBL_CHANGE_DIR(dirSwitch.workPath + 2);
+    if (dirSwitch.callStatus != 0) {
         // Neither entered nor created: back where the switch began, status kept.
-        PC_SET_DRIVE(&s.savedDrive);
-        CBL_CHANGE_DIR(&s.separator);
+        PC_SET_DRIVE(&dirSwitch.savedDrive);
+        CBL_CHANGE_DIR(&dirSwitch.separator);
     }
-    return s.callStatus;
+    return dirSwitch.callStatus;
 }
 
-void switch_back(AppDirSwitch &s)
+void switch_back(AppDirSwitch &dirSwitch)
 {
-    if (s.savedDrive == 0)
+    if (dirSwitch.savedDrive == 0)
         return;
-    s.callStatus = PC_SET_DRIVE(&s.savedDrive);
-    s.callStatus = CBL_CHANGE_DIR(&s.separator);
-    s.savedDrive = 0;
+    dirSwitch.callStatus = PC_SET_DRIVE(&dirSwitch.savedDrive);
+    dirSwitch.callStatus = CBL_CHANGE_DIR(&dirSwitch.separator);
+    dirSwitch.savedDrive = 0;
 }
 
 } // namespace appdir

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "action_table.h"
 
@@ -19,7 +20,9 @@ struct AppDirSwitch {
     char creationPath[257] = {};
     uint32_t nameEnd = 0;         // positions, from 1, in appDir and in workPath
     uint32_t valueEnd = 0;
-    int32_t callStatus = 0;       // last drive, directory or allocation result
+    // Result of the last drive or directory call of the switch; running an action
+    // stores ALLOCSHAREDMEM's result here too, and WAITEXE's under run mode 1.
+    int32_t callStatus = 0;
 };
 #pragma pack(pop)
 
@@ -33,15 +36,16 @@ static_assert(offsetof(AppDirSwitch, callStatus) == 783);
 
 namespace appdir {
 
-// Fills the work path from appDir (260 bytes): a leading "$NAME" stands for the
-// first element of that process variable's value.
-void expand(AppDirSwitch &s, const char *appDir);
+// Fills the work path from appDir (260 bytes): a leading "$NAME" stands for the first
+// element of value, that variable's value (empty when unset), of which at most the
+// work path's width counts.
+void expand(AppDirSwitch &dirSwitch, const char *appDir, std::string_view value);
 
 // Saves the current drive and directory, then makes the header's application
 // directory current, creating missing levels. Returns callStatus.
-int32_t switch_to(AppDirSwitch &s, const ActionHeader &header);
+int32_t switch_to(AppDirSwitch &dirSwitch, const ActionHeader &header);
 
 // Returns to the saved drive and directory when a switch back is due.
-void switch_back(AppDirSwitch &s);
+void switch_back(AppDirSwitch &dirSwitch);
 
 } // namespace appdir

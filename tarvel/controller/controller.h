@@ -1,12 +1,16 @@
 // The controller program's storage, kept between calls and shared by all threads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "action_run.h"
 #include "action_table.h"
 #include "appdir.h"
 #include "big_endian.h"
+
+// osType, the system type, is the byte at this offset of the operating-system block.
+constexpr size_t kOsTypeOffset = 2;
 
 // Start-up and the loop over the actions: the action file, its loaded table, the
 // counters and the start-by-hand message.

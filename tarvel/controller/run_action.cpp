@@ -16,31 +16,34 @@ namespace {
 
 using action::Launch;
 
-void *const *environment_field(ActionRun &a) { return reinterpret_cast<void *const *>(&a.environment); }
+void *const *environment_field(ActionRun &actionRun)
+{
+    return reinterpret_cast<void *const *>(&actionRun.environment);
+}
 
 // Kind 5: the entry goes into a pipe block for a hand-over program, whose name then
 // stands in the entry's program field. False when no block could be made.
-bool prepare_hand_over(Controller &c, ActionTable &table, ActionEntry &entry, uint8_t osType,
-                       int32_t &returnCode)
+bool prepare_hand_over(Controller &controller, ActionTable &table, ActionEntry &entry,
+                       uint8_t osType, int32_t &returnCode)
 {
-    ActionRun &a = c.action;
-    PipeFields &pipe = a.handOverPipe;
-    c.dirSwitch.callStatus =
+    ActionRun &actionRun = controller.action;
+    PipeFields &pipe = actionRun.handOverPipe;
+    controller.dirSwitch.callStatus =
         ALLOCSHAREDMEM(&pipe.readHandle, &pipe.writeHandle, &pipe.data, sizeof(HandOverBlock));
-    if (c.dirSwitch.callStatus != 0)
+    if (controller.dirSwitch.callStatus != 0)
         return false;
     qx_number_to_text(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pipe.readHandle)),
-                      a.handleDigits, 10);
-    a.handleDigits[10] = '\0';
+                      actionRun.handleDigits, 10);
+    actionRun.handleDigits[10] = '\0';
     auto *block = static_cast<HandOverBlock *>(pipe.data);
     std::memcpy(block->sharedPart, table.header.sharedPart, sizeof block->sharedPart);
-    action::hand_over_command_line(a.handleDigits, a.commandLine);
+    action::hand_over_command_line(actionRun.handleDigits, actionRun.commandLine);
     std::memcpy(block->entry, &entry, sizeof block->entry);
-    a.sentBlock = *block;
+    actionRun.sentBlock = *block;
     returnCode = WRITESHAREDMEM(pipe.writeHandle, pipe.data);
     pipe.data = nullptr;
     action::write_hand_over_program(table.header.processId, osType, entry.program);
-    returnCode = QUERYEXE(entry.program, &a.kind, &a.environment);
+    returnCode = QUERYEXE(entry.program, &actionRun.kind, &actionRun.environment);
     return true;
 }
 
@@ -56,16 +59,17 @@ void close_hand_over_pipe(ActionRun &a)
 // it was sent: the hand-over program never read it (it ignores its pipe), so it is no
 // reply. A program that read it and sent it back unchanged cannot be told apart; its
 // reply would change nothing but the program name, which then stays as the run left it.
-bool own_block_unread(const ActionRun &a)
+bool own_block_unread(const ActionRun &actionRun)
 {
     uint8_t lying[sizeof(BlockHeader) + sizeof(HandOverBlock)];
     DWORD peeked = 0;
-    if (!PeekNamedPipe(a.handOverPipe.readHandle, lying, sizeof lying, &peeked, nullptr, nullptr) ||
+    if (!PeekNamedPipe(actionRun.handOverPipe.readHandle, lying, sizeof lying, &peeked, nullptr,
+                       nullptr) ||
         peeked != sizeof lying)
         return false;
-    const BlockHeader sent = {sizeof lying, a.handOverPipe.writeHandle};
+    const BlockHeader sent = {sizeof lying, actionRun.handOverPipe.writeHandle};
     return std::memcmp(lying, &sent, sizeof sent) == 0 &&
-           std::memcmp(lying + sizeof sent, &a.sentBlock, sizeof a.sentBlock) == 0;
+           std::memcmp(lying + sizeof sent, &actionRun.sentBlock, sizeof actionRun.sentBlock) == 0;
 }
 
 // After a hand-over program started by SINGLEXE has ended: an updated entry comes back
@@ -73,12 +77,12 @@ bool own_block_unread(const ActionRun &a)
 // write end); its entry part then replaces the entry's first 1584 bytes. Only a block
 // that lies whole in the pipe is read, so the controller never waits here; a program
 // that did not start, or left the controller's block unread, sent nothing back.
-void copy_back(ActionRun &a, ActionEntry &entry, bool started, int32_t &returnCode)
+void copy_back(ActionRun &actionRun, ActionEntry &entry, bool started, int32_t &returnCode)
 {
-    HANDLE pipe = a.handOverPipe.readHandle;
+    HANDLE pipe = actionRun.handOverPipe.readHandle;
     BlockHeader header{};
     DWORD peeked = 0, available = 0;
-    if (started && !own_block_unread(a) &&
+    if (started && !own_block_unread(actionRun) &&
         PeekNamedPipe(pipe, &header, sizeof header, &peeked, &available, nullptr) &&
         peeked == sizeof header && header.totalLength >= sizeof header &&
         header.totalLength <= available) {
@@ -88,80 +92,81 @@ void copy_back(ActionRun &a, ActionEntry &entry, bool started, int32_t &returnCo
         if (returnCode == 0 && header.totalLength == sizeof header + sizeof(HandOverBlock))
             std::memcpy(&entry, static_cast<HandOverBlock *>(data)->entry, kEntryHandOverPart);
         // The controller's own write end is closed, whatever handle the header names.
-        returnCode = FINISHSHAREDMEM(pipe, a.handOverPipe.writeHandle, data);
-        a.handOverPipe.readHandle = nullptr;
-        a.handOverPipe.writeHandle = nullptr;
+        returnCode = FINISHSHAREDMEM(pipe, actionRun.handOverPipe.writeHandle, data);
+        actionRun.handOverPipe.readHandle = nullptr;
+        actionRun.handOverPipe.writeHandle = nullptr;
     }
-    a.lastProcessId = static_cast<int32_t>(entry.reportedProcessId);
+    actionRun.lastProcessId = static_cast<int32_t>(entry.reportedProcessId);
 }
 
 // The 20-byte notice with the exit code and the tag, in a new pipe whose read handle
 // the entry's window receives with message 0x2001.
-void send_notice(Controller &c, const ActionEntry &entry, int32_t &returnCode)
+void send_notice(Controller &controller, const ActionEntry &entry, int32_t &returnCode)
 {
-    ActionRun &a = c.action;
+    ActionRun &actionRun = controller.action;
     HANDLE readHandle = nullptr;
-    c.dirSwitch.callStatus =
-        ALLOCSHAREDMEM(&readHandle, &a.noticeWriteHandle, &a.noticeData, sizeof(CompletionNotice));
-    c.run.noticeReadHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(readHandle));
-    if (c.dirSwitch.callStatus != 0)
+    controller.dirSwitch.callStatus = ALLOCSHAREDMEM(
+        &readHandle, &actionRun.noticeWriteHandle, &actionRun.noticeData, sizeof(CompletionNotice));
+    controller.run.noticeReadHandle =
+        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(readHandle));
+    if (controller.dirSwitch.callStatus != 0)
         return;
     // The notice is for a window of this process: no child started later inherits its
     // pipe, which stays open until the receiver finishes the notice.
     SetHandleInformation(readHandle, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(a.noticeWriteHandle, HANDLE_FLAG_INHERIT, 0);
-    auto *notice = static_cast<CompletionNotice *>(a.noticeData);
+    SetHandleInformation(actionRun.noticeWriteHandle, HANDLE_FLAG_INHERIT, 0);
+    auto *notice = static_cast<CompletionNotice *>(actionRun.noticeData);
     notice->one = 1;
-    notice->exitCode = a.exitCode;
+    notice->exitCode = actionRun.exitCode;
     std::memcpy(notice->noticeTag, entry.noticeTag, sizeof notice->noticeTag);
-    returnCode = WRITESHAREDMEM(a.noticeWriteHandle, a.noticeData);
-    a.noticeData = nullptr;
+    returnCode = WRITESHAREDMEM(actionRun.noticeWriteHandle, actionRun.noticeData);
+    actionRun.noticeData = nullptr;
     returnCode = SENDMSG(reinterpret_cast<HWND>(static_cast<uintptr_t>(entry.window)),
-                         c.run.noticeReadHandle, 0);
+                         controller.run.noticeReadHandle, 0);
 }
 
-void start(Controller &c, ActionTable &table, ActionEntry &entry, const int32_t *runMode,
+void start(Controller &controller, ActionTable &table, ActionEntry &entry, const int32_t *runMode,
            uint8_t osType, int32_t &returnCode)
 {
-    ActionRun &a = c.action;
+    ActionRun &actionRun = controller.action;
     char program[261];
     action::bounded_program(entry.program, program);
     const char *runFlag = reinterpret_cast<const char *>(&entry.runFlag);
-    const bool handOver = entry.kind == 5;
+    const bool handOver = entry.kind == kKindHandOver;
     switch (action::choose_launch(runMode, table.header.processId)) {
     case Launch::WaitExe:
-        returnCode = WAITEXE(runFlag, program, a.commandLine, entry.title, environment_field(a),
-                             &a.exitCode);
+        returnCode = WAITEXE(runFlag, program, actionRun.commandLine, entry.title,
+                             environment_field(actionRun), &actionRun.exitCode);
         if (runMode == nullptr) {
             if (action::wants_notice(entry))
-                send_notice(c, entry, returnCode);
+                send_notice(controller, entry, returnCode);
             break;
         }
-        c.dirSwitch.callStatus = returnCode;
-        a.lastProcessId = 1;
+        controller.dirSwitch.callStatus = returnCode;
+        actionRun.lastProcessId = 1;
         if (handOver) {
-            returnCode = WAITSHAREDMEM(a.handOverPipe.readHandle);
-            returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
+            returnCode = WAITSHAREDMEM(actionRun.handOverPipe.readHandle);
+            returnCode = FREESHAREDMEM(actionRun.handOverPipe.readHandle);
         }
         break;
     case Launch::SingleExe: {
-        returnCode = SINGLEXE(runFlag, program, a.commandLine, entry.title, environment_field(a),
-                              &a.lastProcessId);
+        returnCode = SINGLEXE(runFlag, program, actionRun.commandLine, entry.title,
+                              environment_field(actionRun), &actionRun.lastProcessId);
         const bool started = returnCode == 0;
         if (handOver) {
-            returnCode = WAITSHAREDMEM(a.handOverPipe.readHandle);
+            returnCode = WAITSHAREDMEM(actionRun.handOverPipe.readHandle);
             if (!action::is_9x_family(osType))
-                copy_back(a, entry, started, returnCode);
-            returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
+                copy_back(actionRun, entry, started, returnCode);
+            returnCode = FREESHAREDMEM(actionRun.handOverPipe.readHandle);
         }
         break;
     }
     case Launch::QuennetStartExe:
-        returnCode = QUENNETSTARTEXE(runFlag, program, a.commandLine, entry.title,
-                                     environment_field(a), &a.lastProcessId);
+        returnCode = QUENNETSTARTEXE(runFlag, program, actionRun.commandLine, entry.title,
+                                     environment_field(actionRun), &actionRun.lastProcessId);
         if (handOver) {
-            returnCode = WAITSHAREDMEM(a.handOverPipe.readHandle);
-            returnCode = FREESHAREDMEM(a.handOverPipe.readHandle);
+            returnCode = WAITSHAREDMEM(actionRun.handOverPipe.readHandle);
+            returnCode = FREESHAREDMEM(actionRun.handOverPipe.readHandle);
         }
         break;
     }
@@ -169,28 +174,28 @@ void start(Controller &c, ActionTable &table, ActionEntry &entry, const int32_t 
 
 } // namespace
 
-void run_action(Controller &c, ActionTable &table, int32_t *runMode, int32_t &returnCode)
+void run_action(Controller &controller, ActionTable &table, int32_t *runMode, int32_t &returnCode)
 {
-    ActionEntry &entry = table.entries[c.run.actionIndex - 1];
-    const uint8_t osType = c.run.osInfo[2];
-    c.action.environment = nullptr;
-    appdir::switch_to(c.dirSwitch, table.header);
-    if (entry.kind == 5) {
+    ActionEntry &entry = table.entries[controller.run.actionIndex - 1];
+    const uint8_t osType = controller.run.osInfo[kOsTypeOffset];
+    controller.action.environment = nullptr;
+    appdir::switch_to(controller.dirSwitch, table.header);
+    if (entry.kind == kKindHandOver) {
         // Without a block the action ends here, in the application directory.
-        if (!prepare_hand_over(c, table, entry, osType, returnCode))
+        if (!prepare_hand_over(controller, table, entry, osType, returnCode))
             return;
-    } else if (entry.kind == 4) {
-        action::interpreter_command_line(entry, osType, c.action.commandLine);
+    } else if (entry.kind == kKindInterpreter) {
+        action::interpreter_command_line(entry, osType, controller.action.commandLine);
     } else {
-        action::direct_command_line(entry, c.action.commandLine);
+        action::direct_command_line(entry, controller.action.commandLine);
     }
     if (entry.runFlag == 0) {
         returnCode = 1;
     } else {
-        start(c, table, entry, runMode, osType, returnCode);
-        table.header.processId = static_cast<uint32_t>(c.action.lastProcessId);
+        start(controller, table, entry, runMode, osType, returnCode);
+        table.header.processId = static_cast<uint32_t>(controller.action.lastProcessId);
     }
-    if (entry.kind == 5)
-        close_hand_over_pipe(c.action);
-    appdir::switch_back(c.dirSwitch);
+    if (entry.kind == kKindHandOver)
+        close_hand_over_pipe(controller.action);
+    appdir::switch_back(controller.dirSwitch);
 }

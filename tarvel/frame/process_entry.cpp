@@ -1,27 +1,28 @@
+// Reading the process's command-line tail and show command for WinMain.
 #include "process_entry.h"
 
 namespace frame {
 
 namespace {
-bool blank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool blank(char character) { return static_cast<unsigned char>(character) <= ' '; }
 } // namespace
 
 const char *command_line_tail(const char *commandLine)
 {
-    const char *p = commandLine;
-    if (*p == '"') {
-        ++p;
-        while (*p != '\0' && *p != '"')
-            ++p;
-        if (*p == '"')
-            ++p;
+    const char *tail = commandLine;
+    if (*tail == '"') {
+        ++tail;
+        while (*tail != '\0' && *tail != '"')
+            ++tail;
+        if (*tail == '"')
+            ++tail;
     } else {
-        while (!blank(*p))
-            ++p;
+        while (!blank(*tail))
+            ++tail;
     }
-    while (*p != '\0' && blank(*p))
-        ++p;
-    return p;
+    while (*tail != '\0' && blank(*tail))
+        ++tail;
+    return tail;
 }
 
 int show_command(const STARTUPINFOA &startup)

@@ -13,10 +13,10 @@ namespace frame {
 // Length of the text in a field: up to its first space or NUL, at most width.
 inline size_t field_length(const char *field, size_t width)
 {
-    size_t n = 0;
-    while (n < width && field[n] != ' ' && field[n] != '\0')
-        ++n;
-    return n;
+    size_t length = 0;
+    while (length < width && field[length] != ' ' && field[length] != '\0')
+        ++length;
+    return length;
 }
 
 // The text of a field as a NUL-ended string, for routines that read up to a space or NUL.
@@ -28,9 +28,9 @@ inline std::string field_text(const char *field, size_t width)
 // Copies text into a field, cut to its width, padded with spaces.
 inline void copy_padded(char *field, size_t width, std::string_view text)
 {
-    size_t n = std::min(text.size(), width);
-    std::memcpy(field, text.data(), n);
-    std::memset(field + n, ' ', width - n);
+    size_t length = std::min(text.size(), width);
+    std::memcpy(field, text.data(), length);
+    std::memset(field + length, ' ', width - length);
 }
 
 inline bool field_is_blank(const char *field, size_t width)
@@ -38,7 +38,11 @@ inline bool field_is_blank(const char *field, size_t width)
     return std::all_of(field, field + width, [](char c) { return c == ' '; });
 }
 
-inline char upper_char(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+inline char upper_char(char character)
+{
+    return (character >= 'a' && character <= 'z') ? static_cast<char>(character - 'a' + 'A')
+                                                  : character;
+}
 
 // The letters a to z of text in upper case; other bytes as they are.
 inline std::string upper_text(std::string text)
@@ -49,6 +53,6 @@ inline std::string upper_text(std::string text)
 }
 
 // The separators of path names: "/" counts as one wherever names are split.
-inline bool is_path_separator(char c) { return c == '\\' || c == '/'; }
+inline bool is_path_separator(char character) { return character == '\\' || character == '/'; }
 
 } // namespace frame

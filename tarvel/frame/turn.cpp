@@ -1,3 +1,5 @@
+// The run turn: one holder at a time across threads, taken again by its own holder
+// where nesting is allowed.
 #include "turn.h"
 
 namespace frame {

@@ -26,9 +26,26 @@ struct AbsPath {
 
 namespace abspath {
 
-// Resolves the 255-character field input into the 255-character field output
-// (the same field may be both) through the work area of storage. Returns the
-// status of the upper-casing, the last service called.
-int32_t resolve(AbsPath &storage, const char *input, char *output);
+// Room for the current directory in the work area, after "X:\".
+constexpr uint8_t kDirectoryRoom = AbsPath::kFieldWidth - 4;
+
+// The drive letter input names with a leading "X:", else currentDrive.
+char named_drive(const char *input, char currentDrive);
+// True when input is resolved against the current directory of its drive: neither
+// the network form nor a path from the root.
+bool is_relative(const char *input);
+
+// Resolves the 255-character field input into the 255-character field output (the
+// same field may be both) through the work area of storage. currentDrive is the
+// current drive's letter (0 when unknown); directory, read only for a relative input,
+// is the current directory of the drive input names: kDirectoryRoom characters without
+// drive and leading backslash, space-padded, all spaces when it could not be read.
+// Returns the status of the upper-casing, the last service called.
+int32_t resolve(AbsPath &storage, const char *input, char *output, char currentDrive,
+                const char *directory);
+
+// resolve with the process's current drive and, for a relative input, the current
+// directory of its drive, read on that drive.
+int32_t resolve_in_process(AbsPath &storage, const char *input, char *output);
 
 } // namespace abspath

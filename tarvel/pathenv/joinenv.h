@@ -88,14 +88,14 @@ struct Joinenv {
 // std::bad_alloc when memory for the list or the block cannot be had (or
 // std::length_error for a block past a string's size bound); the next call then
 // loads the base again, or resets to it, from the block already read.
-const char *join(Joinenv &s, const std::function<const char *()> &read_base, uint32_t count,
+const char *join(Joinenv &storage, const std::function<const char *()> &read_base, uint32_t count,
                  const char *const texts[9]);
 
 // Merges one setting text into the current list.
-void merge_text(Joinenv &s, const char *text);
+void merge_text(Joinenv &storage, const char *text);
 
 // The value of the variable name (upper case) in the current list, appended to out;
 // false when the list has no such variable.
-bool append_value_of(Joinenv &s, const std::string &name, std::string &out);
+bool append_value_of(Joinenv &storage, const std::string &name, std::string &out);
 
 } // namespace pathenv

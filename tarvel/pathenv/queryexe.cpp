@@ -23,7 +23,7 @@ constexpr size_t kValueMax = sizeof(QueryExe::value) - 1;
 enum Class { kBatchClass = 1, kFileClass = 2, kRunTimeClass = 3 };
 
 struct Lookup {
-    QueryExe &s;
+    QueryExe &storage;
     const char *block;
     Locator locator;
     void *context;
@@ -44,8 +44,9 @@ std::string part(const char *text, const qx_be16 &offset, const qx_be16 &length)
 
 void join(Lookup &run)
 {
-    QueryExe &s = run.s;
-    run.status = CBL_JOIN_FILENAME(&s.join, s.nameBuffer, s.directory, s.base, s.extension);
+    QueryExe &storage = run.storage;
+    run.status = CBL_JOIN_FILENAME(&storage.join, storage.nameBuffer, storage.directory,
+                                   storage.base, storage.extension);
 }
 
 int class_of(const char *extension)
@@ -60,11 +61,12 @@ int class_of(const char *extension)
 // value joined with the base name and extension, in order.
 bool search_block(Lookup &run)
 {
-    QueryExe &s = run.s;
+    QueryExe &storage = run.storage;
     size_t end = 1;
-    while (end < kWidth && s.nameBuffer[end] != ' ' && !is_path_separator(s.nameBuffer[end]))
+    while (end < kWidth && storage.nameBuffer[end] != ' ' &&
+           !is_path_separator(storage.nameBuffer[end]))
         ++end;
-    std::string key = frame::upper_text(std::string(s.nameBuffer + 1, end - 1)) + "=";
+    std::string key = frame::upper_text(std::string(storage.nameBuffer + 1, end - 1)) + "=";
 
     const char *entry = run.block;
     while (*entry != '\0' && std::strncmp(entry, key.c_str(), key.size()) != 0)
@@ -73,22 +75,23 @@ bool search_block(Lookup &run)
         return false;
     const char *value = entry + key.size();
     size_t length = strnlen(value, kValueMax);
-    std::memcpy(s.value, value, length);
-    s.value[length] = '\0';
+    std::memcpy(storage.value, value, length);
+    storage.value[length] = '\0';
 
     bool found = false;
     for (size_t from = 0; !found && from <= length;) {
         size_t to = from;
-        while (to < length && s.value[to] != ';')
+        while (to < length && storage.value[to] != ';')
             ++to;
         size_t size = to - from < size_t{kWidth} ? to - from : size_t{kWidth};
         // The element is the join's directory, read in place from the value.
-        s.join.directoryOffset.set(static_cast<uint16_t>(from + 1));
-        s.join.directoryLength.set(static_cast<uint16_t>(size));
-        run.status = CBL_JOIN_FILENAME(&s.join, s.nameBuffer, s.value, s.base, s.extension);
-        s.join.directoryOffset.set(1);
-        s.join.directoryLength.set(kWidth);
-        found = run.locator(s, run.status, run.context);
+        storage.join.directoryOffset.set(static_cast<uint16_t>(from + 1));
+        storage.join.directoryLength.set(static_cast<uint16_t>(size));
+        run.status = CBL_JOIN_FILENAME(&storage.join, storage.nameBuffer, storage.value,
+                                       storage.base, storage.extension);
+        storage.join.directoryOffset.set(1);
+        storage.join.directoryLength.set(kWidth);
+        found = run.locator(storage, run.status, run.context);
         from = to + 1;
     }
     return found;
@@ -96,46 +99,49 @@ bool search_block(Lookup &run)
 
 bool search(Lookup &run)
 {
-    if (run.s.nameBuffer[0] == '$' && run.block != nullptr)
+    if (run.storage.nameBuffer[0] == '$' && run.block != nullptr)
         return search_block(run);
-    return run.locator(run.s, run.status, run.context);
+    return run.locator(run.storage, run.status, run.context);
 }
 
 // A directory given with the name: notes a library, then brings the $NAME\SUB and
 // bare library forms into the name to search.
 void given_directory(Lookup &run)
 {
-    QueryExe &s = run.s;
-    size_t length = frame::field_length(s.directory, kWidth);
+    QueryExe &storage = run.storage;
+    size_t length = frame::field_length(storage.directory, kWidth);
     // The final separator goes, unless it is the root itself ("\\PROG").
-    if (length > 1 && is_path_separator(s.directory[length - 1]))
-        s.directory[--length] = ' ';
-    s.split.flag1 = 1;
-    run.status = CBL_SPLIT_FILENAME(&s.split, s.directory);
-    s.split.flag1 = 0;
-    s.library = part(s.directory, s.split.extensionOffset, s.split.extensionLength) == "LBR" ? 'y' : 'n';
-    if (s.library == 'y') {
-        s.libraryRecord.length = static_cast<uint8_t>(s.split.totalLength.get());
-        std::memcpy(s.libraryRecord.name, s.directory, sizeof s.libraryRecord.name);
+    if (length > 1 && is_path_separator(storage.directory[length - 1]))
+        storage.directory[--length] = ' ';
+    storage.split.flag1 = 1;
+    run.status = CBL_SPLIT_FILENAME(&storage.split, storage.directory);
+    storage.split.flag1 = 0;
+    const std::string extension =
+        part(storage.directory, storage.split.extensionOffset, storage.split.extensionLength);
+    storage.library = extension == "LBR" ? 'y' : 'n';
+    if (storage.library == 'y') {
+        storage.libraryRecord.length = static_cast<uint8_t>(storage.split.totalLength.get());
+        std::memcpy(storage.libraryRecord.name, storage.directory,
+                    sizeof storage.libraryRecord.name);
     }
-    s.directoryGiven = 'y';
-    std::string dir(s.directory, length);
-    std::string base = text_of(s.base);
+    storage.directoryGiven = 'y';
+    std::string dir(storage.directory, length);
+    std::string base = text_of(storage.base);
     if (dir[0] == '$') {
         size_t cut = 1;
         while (cut < length && !is_path_separator(dir[cut]))
             ++cut;
         if (cut == length)
             return;
-        set_text(s.base, dir.substr(cut + 1) + "\\" + base);
-        set_text(s.directory, dir.substr(0, cut + 1));
+        set_text(storage.base, dir.substr(cut + 1) + "\\" + base);
+        set_text(storage.directory, dir.substr(0, cut + 1));
         join(run);
         return;
     }
-    if (s.library == 'y' && dir.find_last_of("\\/") == std::string::npos) {
-        set_text(s.base, dir + "\\" + base);
-        set_text(s.directory, ".");
-        s.directoryGiven = 'n';
+    if (storage.library == 'y' && dir.find_last_of("\\/") == std::string::npos) {
+        set_text(storage.base, dir + "\\" + base);
+        set_text(storage.directory, ".");
+        storage.directoryGiven = 'n';
         join(run);
     }
 }
@@ -143,14 +149,14 @@ void given_directory(Lookup &run)
 // Every name the search order gives, until one is found; its class, or 0.
 int search_order(Lookup &run)
 {
-    QueryExe &s = run.s;
-    if (s.extension[0] != ' ') {
-        run.status = CBL_TOUPPER(s.extension, s.extensionCaseLength);
-        int cls = class_of(s.extension);
+    QueryExe &storage = run.storage;
+    if (storage.extension[0] != ' ') {
+        run.status = CBL_TOUPPER(storage.extension, storage.extensionCaseLength);
+        int cls = class_of(storage.extension);
         if (search(run))
             return cls;
-        if (s.directoryGiven == 'n') {
-            set_text(s.directory, cls == kRunTimeClass ? "$cobdir" : "$path");
+        if (storage.directoryGiven == 'n') {
+            set_text(storage.directory, cls == kRunTimeClass ? "$cobdir" : "$path");
             join(run);
             if (search(run))
                 return cls;
@@ -159,16 +165,18 @@ int search_order(Lookup &run)
     }
     const int rowClass[5] = {kBatchClass, kFileClass, kRunTimeClass, kRunTimeClass, kRunTimeClass};
     for (int row = 0; row < 5; ++row) {
-        set_text(s.extension, std::string(s.searchTable[row].extension, 3));
+        set_text(storage.extension, std::string(storage.searchTable[row].extension, 3));
         join(run);
         if (search(run))
             return rowClass[row];
-        if (s.directoryGiven == 'n') {
-            set_text(s.directory, frame::field_text(s.searchTable[row].variable, sizeof s.searchTable[row].variable));
+        if (storage.directoryGiven == 'n') {
+            set_text(storage.directory,
+                     frame::field_text(storage.searchTable[row].variable,
+                                       sizeof storage.searchTable[row].variable));
             join(run);
             if (search(run))
                 return rowClass[row];
-            std::memset(s.directory, ' ', kWidth);
+            std::memset(storage.directory, ' ', kWidth);
         }
     }
     return 0;
@@ -177,14 +185,14 @@ int search_order(Lookup &run)
 // Hands back the found name, resolved and ended by a zero byte, by class.
 void report_found(Lookup &run, char *name, uint8_t *kind, int cls)
 {
-    QueryExe &s = run.s;
-    const size_t bufferWidth = sizeof s.located.buffer;
-    size_t end = frame::field_length(s.located.buffer, bufferWidth);
-    std::memset(s.located.buffer + end, ' ', bufferWidth - end);
-    run.status = ABSPATH(s.located.buffer, s.located.buffer);
+    QueryExe &storage = run.storage;
+    const size_t bufferWidth = sizeof storage.located.buffer;
+    size_t end = frame::field_length(storage.located.buffer, bufferWidth);
+    std::memset(storage.located.buffer + end, ' ', bufferWidth - end);
+    run.status = ABSPATH(storage.located.buffer, storage.located.buffer);
     // ABSPATH leaves at least one space in its 255-character field.
-    end = frame::field_length(s.located.buffer, bufferWidth - 2);
-    s.located.buffer[end] = '\0';
+    end = frame::field_length(storage.located.buffer, bufferWidth - 2);
+    storage.located.buffer[end] = '\0';
     if (cls == kRunTimeClass) {
         *kind = kRunTimeProgram;
         return;
@@ -195,43 +203,49 @@ void report_found(Lookup &run, char *name, uint8_t *kind, int cls)
         return;
     }
     std::memset(name, ' ', QueryExe::kNameWidth);
-    std::memcpy(name, s.located.buffer, end + 1);
+    std::memcpy(name, storage.located.buffer, end + 1);
     *kind = cls == kBatchClass ? kBatch : kExecutable;
 }
 
 } // namespace
 
-bool locate(QueryExe &s, int32_t &status, void *)
+bool locate(QueryExe &storage, int32_t &status, void *)
 {
-    if (s.library == 'y')
-        status = qx_library_file(&s.libraryFunction, &s.libraryRecord.length, &s.libraryResult);
-    status = CBL_LOCATE_FILE(s.nameBuffer, &s.locateMode, s.located.length.bytes, &s.exist, &s.pathFlag);
-    if (s.library == 'y' && s.libraryResult != QX_LIBRARY_ALREADY_OPEN)
-        status = qx_release_library(s.libraryRecord.name);
-    return s.exist != 0;
+    if (storage.library == 'y')
+        status = qx_library_file(&storage.libraryFunction, &storage.libraryRecord.length,
+                                 &storage.libraryResult);
+    status = CBL_LOCATE_FILE(storage.nameBuffer, &storage.locateMode, storage.located.length.bytes,
+                             &storage.exist, &storage.pathFlag);
+    if (storage.library == 'y' && storage.libraryResult != QX_LIBRARY_ALREADY_OPEN)
+        status = qx_release_library(storage.libraryRecord.name);
+    return storage.exist != 0;
 }
 
-int32_t lookup(QueryExe &s, char *name, uint8_t *kind, const char *block, Locator locator,
+int32_t lookup(QueryExe &storage, char *name, uint8_t *kind, const char *block, Locator locator,
                void *context)
 {
-    Lookup run{s, block, locator, context};
+    Lookup run{storage, block, locator, context};
     if (name[0] == ' ') {
         *kind = kNotFound;
         return 0;
     }
     // A name that fills the whole field without a space is taken whole.
-    set_text(s.nameBuffer, std::string(name, frame::field_length(name, QueryExe::kNameWidth)));
-    s.exist = 0;
-    s.split.flag1 = 0;
-    run.status = CBL_SPLIT_FILENAME(&s.split, s.nameBuffer);
-    set_text(s.directory, part(s.nameBuffer, s.split.directoryOffset, s.split.directoryLength));
-    set_text(s.base, part(s.nameBuffer, s.split.baseOffset, s.split.baseLength));
-    set_text(s.extension, part(s.nameBuffer, s.split.extensionOffset, s.split.extensionLength));
+    set_text(storage.nameBuffer,
+             std::string(name, frame::field_length(name, QueryExe::kNameWidth)));
+    storage.exist = 0;
+    storage.split.flag1 = 0;
+    run.status = CBL_SPLIT_FILENAME(&storage.split, storage.nameBuffer);
+    set_text(storage.directory, part(storage.nameBuffer, storage.split.directoryOffset,
+                                     storage.split.directoryLength));
+    set_text(storage.base,
+             part(storage.nameBuffer, storage.split.baseOffset, storage.split.baseLength));
+    set_text(storage.extension, part(storage.nameBuffer, storage.split.extensionOffset,
+                                     storage.split.extensionLength));
 
-    if (s.directory[0] == ' ') {
-        s.directoryGiven = 'n';
-        s.library = 'n';
-        set_text(s.directory, ".");
+    if (storage.directory[0] == ' ') {
+        storage.directoryGiven = 'n';
+        storage.library = 'n';
+        set_text(storage.directory, ".");
         join(run);
     } else {
         given_directory(run);

@@ -59,9 +59,9 @@ DWORD WINAPI thread_start(LPVOID argument)
 LaunchOutcome redirected_launch(char waitMarker, const char *program, const char *arguments,
                                 void *const *environment)
 {
-    LaunchState &l = g_w32rtns.launch;
-    l.waitMarker = waitMarker;
-    if (!BuildCommandLine(l.commandLine, program, arguments))
+    LaunchState &launch = g_w32rtns.launch;
+    launch.waitMarker = waitMarker;
+    if (!BuildCommandLine(launch.commandLine, program, arguments))
         return {};
     OpenRedirection(g_w32rtns);
     return LaunchCommand(g_w32rtns, environment);
@@ -77,7 +77,7 @@ int32_t start_and_report_id(const char *program, const char *arguments, void *co
     LaunchOutcome outcome;
     LaunchTurn turn;
     if (turn.taken())
-        outcome = redirected_launch('n', program, arguments, environment);
+        outcome = redirected_launch(kMarkerOff, program, arguments, environment);
     if (processId != nullptr)
         *processId = static_cast<int32_t>(outcome.processId);
     returnCode = set_status(outcome.created ? 0 : 1);
@@ -102,18 +102,18 @@ bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char
 
 LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
 {
-    LaunchState &l = program.launch;
+    LaunchState &launch = program.launch;
     // A block taken from the process is a copy of its own and is freed after the start.
     const bool ownEnvironment = environment == nullptr || *environment == nullptr;
     void *block = ownEnvironment ? GetEnvironmentStringsA() : *environment;
-    l.environment = block;
+    launch.environment = block;
     // What the launch decides on and closes are its own locals: routines that other
     // code calls meanwhile (the host's output-window entry, say) write the program's
     // fields too. The fields get copies for whoever reads them.
     PROCESS_INFORMATION child{};
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    const bool redirected = l.waitMarker == 'y' || l.redirectionMarker == 'y';
+    const bool redirected = launch.waitMarker == kMarkerOn || launch.redirectionMarker == kMarkerOn;
     if (redirected) {
         // The child's main window starts hidden; its standard handles are the pipe
         // ends the pipe set-up made current.
@@ -124,30 +124,30 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     }
     LaunchOutcome outcome;
-    outcome.created = CreateProcessA(nullptr, l.commandLine, nullptr, nullptr, TRUE, 0, block,
+    outcome.created = CreateProcessA(nullptr, launch.commandLine, nullptr, nullptr, TRUE, 0, block,
                                      nullptr, &startup, &child) != 0;
     owner::unique_handle childThread(child.hThread);
     owner::unique_handle childProcess(child.hProcess);
     outcome.processId = child.dwProcessId;
-    l.startupInformation = startup;
+    launch.startupInformation = startup;
     if (redirected) {
         PumpChildOutput(program, outcome.created);
         if (outcome.created) {
             WaitForSingleObject(childProcess.get(), INFINITE);
             DWORD exitCode = 0;
             if (GetExitCodeProcess(childProcess.get(), &exitCode))
-                l.lastExitCode = exitCode;
+                launch.lastExitCode = exitCode;
         }
     }
     if (ownEnvironment) {
         FreeEnvironmentStringsA(static_cast<LPCH>(block));
-        l.environment = nullptr;
+        launch.environment = nullptr;
     }
     childThread.reset();
     childProcess.reset();
-    l.processInformation = {nullptr, nullptr, child.dwProcessId, child.dwThreadId}; // the ids only
+    launch.processInformation = {nullptr, nullptr, child.dwProcessId, child.dwThreadId}; // the ids only
     set_status(outcome.created ? 0 : 1);
-    l.redirectionMarker = 'n';
+    launch.redirectionMarker = kMarkerOff;
     return outcome;
 }
 
@@ -168,7 +168,7 @@ int32_t WAITEXE(const char *, const char *program, const char *arguments, const 
     LaunchOutcome outcome;
     LaunchTurn turn;
     if (turn.taken())
-        outcome = redirected_launch('y', program, arguments, environment);
+        outcome = redirected_launch(kMarkerOn, program, arguments, environment);
     // A child that did not start leaves the exit code of the last one that did.
     if (exitCode != nullptr)
         exitCode->set(g_w32rtns.launch.lastExitCode % 1000000000u);
@@ -197,7 +197,7 @@ int32_t SPAWNEXE(const char *, const char *program, const char *arguments, const
     LaunchTurn turn;
     LaunchState &launch = g_w32rtns.launch;
     if (turn.taken()) {
-        launch.waitMarker = 'n';
+        launch.waitMarker = kMarkerOff;
         if (BuildCommandLine(launch.commandLine, program, arguments))
             outcome = LaunchCommand(g_w32rtns, environment);
     }

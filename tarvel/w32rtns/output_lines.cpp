@@ -6,83 +6,87 @@
 
 namespace {
 
-bool crlf_at(const RedirectionState &r, uint32_t position)
+bool crlf_at(const RedirectionState &redirection, uint32_t position)
 {
-    return r.outputBuffer[position - 1] == '\r' && r.outputBuffer[position] == '\n';
+    return redirection.outputBuffer[position - 1] == '\r' &&
+           redirection.outputBuffer[position] == '\n';
 }
 
 // The line from line start to scan position - 1.
-void send_line(RedirectionState &r, const LineSink &send)
+void send_line(RedirectionState &redirection, const LineSink &send)
 {
-    uint32_t length = r.scanPosition - r.lineStart;
-    bool endsPiece = r.pieceSent && r.lineStart == 1 && length == 0;
-    r.pieceSent = false;
+    uint32_t length = redirection.scanPosition - redirection.lineStart;
+    bool endsPiece = redirection.pieceSent && redirection.lineStart == 1 && length == 0;
+    redirection.pieceSent = false;
     if (!endsPiece)
-        send(&r.outputBuffer[r.lineStart - 1], length);
+        send(&redirection.outputBuffer[redirection.lineStart - 1], length);
 }
 
 // A full buffer without CR LF goes out as a piece of its line, so that nothing is
 // lost and the next read has room. A final CR stays behind: it may be the first half
 // of the CR LF that ends the line.
-void send_piece(RedirectionState &r, const LineSink &send)
+void send_piece(RedirectionState &redirection, const LineSink &send)
 {
     const uint32_t size = RedirectionState::bufferSize;
-    bool keepCr = r.outputBuffer[size - 1] == '\r';
-    send(r.outputBuffer, keepCr ? size - 1 : size);
-    r.pieceSent = true;
-    r.outputBuffer[0] = '\r';
-    r.fillPosition = keepCr ? 2 : 1;
+    bool keepCr = redirection.outputBuffer[size - 1] == '\r';
+    send(redirection.outputBuffer, keepCr ? size - 1 : size);
+    redirection.pieceSent = true;
+    redirection.outputBuffer[0] = '\r';
+    redirection.fillPosition = keepCr ? 2 : 1;
 }
 
 } // namespace
 
-void StartOutput(RedirectionState &r)
+void StartOutput(RedirectionState &redirection)
 {
-    r.fillPosition = 1;
-    r.pieceSent = false;
+    redirection.fillPosition = 1;
+    redirection.pieceSent = false;
 }
 
-uint32_t FreeSpace(const RedirectionState &r)
+uint32_t FreeSpace(const RedirectionState &redirection)
 {
-    return RedirectionState::bufferSize + 1 - r.fillPosition;
+    return RedirectionState::bufferSize + 1 - redirection.fillPosition;
 }
 
-void KeepPartialLine(RedirectionState &r)
+void KeepPartialLine(RedirectionState &redirection)
 {
-    uint32_t length = r.endPosition - r.lineStart + 1;
-    if (r.lineStart != 1 && length != 0) {
-        std::memcpy(r.shiftBuffer, &r.outputBuffer[r.lineStart - 1], length);
-        std::memcpy(r.outputBuffer, r.shiftBuffer, length);
+    uint32_t length = redirection.endPosition - redirection.lineStart + 1;
+    if (redirection.lineStart != 1 && length != 0) {
+        std::memcpy(redirection.shiftBuffer, &redirection.outputBuffer[redirection.lineStart - 1],
+                    length);
+        std::memcpy(redirection.outputBuffer, redirection.shiftBuffer, length);
     }
-    r.fillPosition = length + 1;
+    redirection.fillPosition = length + 1;
 }
 
-void SplitReadBytes(RedirectionState &r, uint32_t bytesRead, const LineSink &send)
+void SplitReadBytes(RedirectionState &redirection, uint32_t bytesRead, const LineSink &send)
 {
     if (bytesRead == 0)
         return;
-    r.endPosition = r.fillPosition + bytesRead - 1;
-    r.scanPosition = 1;
+    redirection.endPosition = redirection.fillPosition + bytesRead - 1;
+    redirection.scanPosition = 1;
     for (;;) {
-        r.lineStart = r.scanPosition;
-        r.lastScanPosition = r.endPosition - 1;
-        while (r.scanPosition < r.lastScanPosition && !crlf_at(r, r.scanPosition))
-            ++r.scanPosition;
-        if (r.scanPosition > r.lastScanPosition || !crlf_at(r, r.scanPosition))
+        redirection.lineStart = redirection.scanPosition;
+        redirection.lastScanPosition = redirection.endPosition - 1;
+        while (redirection.scanPosition < redirection.lastScanPosition &&
+               !crlf_at(redirection, redirection.scanPosition))
+            ++redirection.scanPosition;
+        if (redirection.scanPosition > redirection.lastScanPosition ||
+            !crlf_at(redirection, redirection.scanPosition))
             break;
-        send_line(r, send);
-        r.scanPosition += 2;
+        send_line(redirection, send);
+        redirection.scanPosition += 2;
     }
-    KeepPartialLine(r);
-    if (r.fillPosition > RedirectionState::bufferSize)
-        send_piece(r, send);
+    KeepPartialLine(redirection);
+    if (redirection.fillPosition > RedirectionState::bufferSize)
+        send_piece(redirection, send);
 }
 
-void FinishOutput(RedirectionState &r, const LineSink &send)
+void FinishOutput(RedirectionState &redirection, const LineSink &send)
 {
-    if (r.fillPosition == 1)
+    if (redirection.fillPosition == 1)
         return;
-    r.lineStart = 1;
-    r.scanPosition = r.fillPosition;
-    send_line(r, send);
+    redirection.lineStart = 1;
+    redirection.scanPosition = redirection.fillPosition;
+    send_line(redirection, send);
 }

@@ -12,17 +12,21 @@ namespace {
 // The host entry that names the output window.
 using OutputHandleEntry = int32_t (*)(int32_t *window);
 
-HWND output_window(const RedirectionState &r)
+HWND output_window(const RedirectionState &redirection)
 {
-    return reinterpret_cast<HWND>(static_cast<intptr_t>(r.outputWindow));
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(redirection.outputWindow));
 }
 
 } // namespace
 
+// No step's result is checked, on purpose: a failed step leaves its handle fields as
+// they were, the child then starts with whatever standard handles are current and the
+// collection ends at its first failed read, so the launch still reports only whether
+// the program started.
 void OpenRedirection(W32rtns &program)
 {
     RedirectionState &r = program.redirection;
-    program.launch.redirectionMarker = 'y';
+    program.launch.redirectionMarker = kMarkerOn;
     r.pipeSecurity = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
 
     // Standard error shares the output pipe, so both streams arrive interleaved in

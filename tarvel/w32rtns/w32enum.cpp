@@ -16,25 +16,25 @@ namespace {
 constexpr char kWindowClassPrefix[12] = "WindowClass";
 
 // Records the window's owner; true when it is the process searched for.
-bool owned_by_searched_process(EnumCriteria &c, HWND window)
+bool owned_by_searched_process(EnumCriteria &criteria, HWND window)
 {
     DWORD processId = 0;
-    c.windowThreadId = GetWindowThreadProcessId(window, &processId);
-    c.windowProcessId = processId;
-    return c.windowProcessId == c.processId;
+    criteria.windowThreadId = GetWindowThreadProcessId(window, &processId);
+    criteria.windowProcessId = processId;
+    return criteria.windowProcessId == criteria.processId;
 }
 
-BOOL found(EnumCriteria &c, HWND window, LPARAM foundWindow)
+BOOL found(EnumCriteria &criteria, HWND window, LPARAM foundWindow)
 {
     *reinterpret_cast<uint32_t *>(foundWindow) =
         static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
-    c.callbackResult = 0;
+    criteria.callbackResult = 0;
     return FALSE;
 }
 
-BOOL go_on(EnumCriteria &c)
+BOOL go_on(EnumCriteria &criteria)
 {
-    c.callbackResult = 1;
+    criteria.callbackResult = 1;
     return TRUE;
 }
 
@@ -46,16 +46,16 @@ int32_t __stdcall W32ENUM(const uint32_t *processId, const char *title, const ui
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32enum, returnCode);
-    EnumCriteria &c = g_w32enum.criteria;
+    EnumCriteria &criteria = g_w32enum.criteria;
     if (processId == nullptr)
         return returnCode;
-    c.processId = *processId;
+    criteria.processId = *processId;
     if (title == nullptr)
         return returnCode;
-    std::memcpy(c.title, title, sizeof c.title);
+    std::memcpy(criteria.title, title, sizeof criteria.title);
     if (titleLength == nullptr)
         return returnCode;
-    c.titleLength = *titleLength;
+    criteria.titleLength = *titleLength;
     return returnCode;
 }
 
@@ -64,10 +64,10 @@ BOOL __stdcall QuennetEnumProc(HWND window, LPARAM foundWindow)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32enum, returnCode);
-    EnumCriteria &c = g_w32enum.criteria;
-    if (!owned_by_searched_process(c, window))
-        return go_on(c);
-    return found(c, window, foundWindow);
+    EnumCriteria &criteria = g_w32enum.criteria;
+    if (!owned_by_searched_process(criteria, window))
+        return go_on(criteria);
+    return found(criteria, window, foundWindow);
 }
 
 // Match by process, class-name prefix and title prefix.
@@ -75,18 +75,18 @@ BOOL __stdcall QuennetEnumProc2(HWND window, LPARAM foundWindow)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32enum, returnCode);
-    EnumCriteria &c = g_w32enum.criteria;
-    if (!owned_by_searched_process(c, window))
-        return go_on(c);
-    GetClassNameA(window, c.scratch, sizeof kWindowClassPrefix);
-    if (std::memcmp(c.scratch, kWindowClassPrefix, sizeof kWindowClassPrefix) != 0)
-        return go_on(c);
-    GetWindowTextA(window, c.scratch, sizeof c.scratch);
+    EnumCriteria &criteria = g_w32enum.criteria;
+    if (!owned_by_searched_process(criteria, window))
+        return go_on(criteria);
+    GetClassNameA(window, criteria.scratch, sizeof kWindowClassPrefix);
+    if (std::memcmp(criteria.scratch, kWindowClassPrefix, sizeof kWindowClassPrefix) != 0)
+        return go_on(criteria);
+    GetWindowTextA(window, criteria.scratch, sizeof criteria.scratch);
     // A length handed in by a caller is kept to the two 40-byte fields compared.
-    size_t length = std::min<size_t>(c.titleLength, sizeof c.title);
-    if (std::memcmp(c.scratch, c.title, length) != 0)
-        return go_on(c);
-    return found(c, window, foundWindow);
+    size_t length = std::min<size_t>(criteria.titleLength, sizeof criteria.title);
+    if (std::memcmp(criteria.scratch, criteria.title, length) != 0)
+        return go_on(criteria);
+    return found(criteria, window, foundWindow);
 }
 
 } // extern "C"

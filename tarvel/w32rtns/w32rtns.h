@@ -10,6 +10,10 @@
 #include "shared_memory.h"
 #include "window_routines.h"
 
+// The two values of the launch's wait and redirection markers.
+constexpr char kMarkerOn = 'y';
+constexpr char kMarkerOff = 'n';
+
 // The launch routines' fields.
 struct LaunchState {
     // Result of the last routine call: 0 success, 1 failure as a rule.
@@ -103,12 +107,12 @@ using LineSink = std::function<void(const char *line, uint32_t length)>;
 // Line splitting over the output buffer. Before the first read: StartOutput. After
 // each read of FreeSpace() bytes or fewer into the buffer at the fill position:
 // SplitReadBytes. At end of output: FinishOutput, which sends what is left.
-void StartOutput(RedirectionState &r);
-uint32_t FreeSpace(const RedirectionState &r);
-void SplitReadBytes(RedirectionState &r, uint32_t bytesRead, const LineSink &send);
-void FinishOutput(RedirectionState &r, const LineSink &send);
+void StartOutput(RedirectionState &redirection);
+uint32_t FreeSpace(const RedirectionState &redirection);
+void SplitReadBytes(RedirectionState &redirection, uint32_t bytesRead, const LineSink &send);
+void FinishOutput(RedirectionState &redirection, const LineSink &send);
 // Moves the unfinished line (line start to end position) to the front of the buffer.
-void KeepPartialLine(RedirectionState &r);
+void KeepPartialLine(RedirectionState &redirection);
 
 // Program text, one space, argument text and a NUL into the command line; false, and
 // the command line untouched, when they do not fit in it.
@@ -129,7 +133,7 @@ void OpenRedirection(W32rtns &program);
 void PumpChildOutput(W32rtns &program, bool childCreated);
 // One line to the output window as message 0x0402 with a movable local block that
 // holds the line and a NUL; the block is the receiver's to free.
-void SendOutputLine(RedirectionState &r, const char *line, uint32_t length);
+void SendOutputLine(RedirectionState &redirection, const char *line, uint32_t length);
 // The launch shared by the four launch routines, once the command line is built and
 // the wait marker set, and, for the redirected routines, after the pipe set-up.
 // environment: address of the caller's field with the child's environment block, null

@@ -41,15 +41,15 @@ int32_t SWITCHPROGRAM(const uint32_t *processId)
     frame::TurnHold turn(g_searchTurn, frame::Nested::Refused);
     if (!turn.taken())
         return set_status(1);
-    WindowState &w = g_w32rtns.windows;
+    WindowState &windows = g_w32rtns.windows;
     // The process-only callback looks at neither title nor length.
     const uint32_t anyLength = 0;
-    W32ENUM(processId, w.title, &anyLength);
-    w.foundWindow = 0;
-    EnumWindows(&QuennetEnumProc, reinterpret_cast<LPARAM>(&w.foundWindow));
-    if (w.foundWindow == 0)
+    W32ENUM(processId, windows.title, &anyLength);
+    windows.foundWindow = 0;
+    EnumWindows(&QuennetEnumProc, reinterpret_cast<LPARAM>(&windows.foundWindow));
+    if (windows.foundWindow == 0)
         return set_status(1);
-    SetForegroundWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(w.foundWindow)));
+    SetForegroundWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(windows.foundWindow)));
     return set_status(0);
 }
 
@@ -62,17 +62,17 @@ int32_t GETWINDOWHANDLE(const uint32_t *processId, const char *title, uint32_t *
         *window = 0;
         return set_status(1);
     }
-    WindowState &w = g_w32rtns.windows;
+    WindowState &windows = g_w32rtns.windows;
     // The criteria take a 40-byte title; the caller's text may be shorter, so only its
     // counted characters are passed on, in a zero-filled field of full width.
     const uint32_t length = title_length(title);
     char criteriaTitle[40] = {};
     std::memcpy(criteriaTitle, title, length);
     W32ENUM(processId, criteriaTitle, &length);
-    w.foundWindow = 0;
-    EnumWindows(&QuennetEnumProc2, reinterpret_cast<LPARAM>(&w.foundWindow));
-    *window = w.foundWindow;
-    return set_status(w.foundWindow != 0 ? 0 : 1);
+    windows.foundWindow = 0;
+    EnumWindows(&QuennetEnumProc2, reinterpret_cast<LPARAM>(&windows.foundWindow));
+    *window = windows.foundWindow;
+    return set_status(windows.foundWindow != 0 ? 0 : 1);
 }
 
 int32_t SENDMSG(HWND window, uint32_t parameter, uint32_t)

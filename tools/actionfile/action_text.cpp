@@ -1,3 +1,5 @@
+// The action file's text form: reading a description into the bytes of a file and
+// describing the bytes of one.
 #include "action_text.h"
 
 #include <algorithm>
@@ -55,13 +57,13 @@ const Field kTrailerField = {"bytes", 0, 0, Type::Text, false, true};
 #undef UNUSED
 #undef NUMBER
 
-std::string_view trim(std::string_view s)
+std::string_view trim(std::string_view text)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
 }
 
 // ---- text values ---------------------------------------------------------
@@ -72,14 +74,14 @@ struct TextValue {
     bool zeroFilled = false;
 };
 
-int hex_digit(char c)
+int hex_digit(char character)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (character >= '0' && character <= '9')
+        return character - '0';
+    if (character >= 'a' && character <= 'f')
+        return character - 'a' + 10;
+    if (character >= 'A' && character <= 'F')
+        return character - 'A' + 10;
     return -1;
 }
 
@@ -91,19 +93,19 @@ bool parse_quoted(std::string_view value, TextValue &out, std::string &error)
             error = "the quoted text has no closing quote";
             return false;
         }
-        char c = value[i++];
-        if (c == '"')
+        char character = value[i++];
+        if (character == '"')
             break;
-        if (c != '\\') {
-            out.bytes += c;
+        if (character != '\\') {
+            out.bytes += character;
             continue;
         }
         if (i >= value.size()) {
             error = "the quoted text ends inside an escape";
             return false;
         }
-        char e = value[i++];
-        switch (e) {
+        char escape = value[i++];
+        switch (escape) {
         case '\\': out.bytes += '\\'; break;
         case '"': out.bytes += '"'; break;
         case '0': out.bytes += '\0'; break;
@@ -122,7 +124,7 @@ bool parse_quoted(std::string_view value, TextValue &out, std::string &error)
             break;
         }
         default:
-            error = std::string("unknown escape \\") + e;
+            error = std::string("unknown escape \\") + escape;
             return false;
         }
     }
@@ -145,7 +147,7 @@ bool parse_quoted(std::string_view value, TextValue &out, std::string &error)
 
 // The bytes of a text field: the text, the NUL of a NUL-ended field when it fits and
 // is not left out, then the fill.
-bool write_text(const Field &f, std::string_view value, uint8_t *at, std::string &error)
+bool write_text(const Field &field, std::string_view value, uint8_t *at, std::string &error)
 {
     TextValue text;
     if (!value.empty() && value.front() == '"') {
@@ -154,18 +156,18 @@ bool write_text(const Field &f, std::string_view value, uint8_t *at, std::string
     } else {
         text.bytes = value;
     }
-    if (text.unended && !f.nulEnded) {
-        error = std::string(f.name) + " has no NUL to leave out";
+    if (text.unended && !field.nulEnded) {
+        error = std::string(field.name) + " has no NUL to leave out";
         return false;
     }
-    if (text.bytes.size() > f.width) {
-        error = std::string(f.name) + " holds at most " + std::to_string(f.width) + " bytes, not " +
-                std::to_string(text.bytes.size());
+    if (text.bytes.size() > field.width) {
+        error = std::string(field.name) + " holds at most " + std::to_string(field.width) +
+                " bytes, not " + std::to_string(text.bytes.size());
         return false;
     }
-    std::memset(at, text.zeroFilled ? 0 : ' ', f.width);
+    std::memset(at, text.zeroFilled ? 0 : ' ', field.width);
     std::memcpy(at, text.bytes.data(), text.bytes.size());
-    if (f.nulEnded && !text.unended && text.bytes.size() < f.width)
+    if (field.nulEnded && !text.unended && text.bytes.size() < field.width)
         at[text.bytes.size()] = 0;
     return true;
 }
@@ -195,15 +197,15 @@ void append_escaped(std::string &out, std::string_view bytes)
 }
 
 // The shortest text that write_text turns back into exactly these bytes.
-void describe_text(std::string &out, const Field &f, const uint8_t *at)
+void describe_text(std::string &out, const Field &field, const uint8_t *at)
 {
-    std::string_view bytes(reinterpret_cast<const char *>(at), f.width);
+    std::string_view bytes(reinterpret_cast<const char *>(at), field.width);
     const bool zeroFilled = !bytes.empty() && bytes.back() == '\0';
     const char fill = zeroFilled ? '\0' : ' ';
     while (!bytes.empty() && bytes.back() == fill)
         bytes.remove_suffix(1);
     bool unended = false;
-    if (f.nulEnded && !zeroFilled) {
+    if (field.nulEnded && !zeroFilled) {
         if (!bytes.empty() && bytes.back() == '\0')
             bytes.remove_suffix(1);
         else
@@ -218,170 +220,214 @@ void describe_text(std::string &out, const Field &f, const uint8_t *at)
 
 // ---- numbers ---------------------------------------------------------------
 
-bool write_number(const Field &f, std::string_view value, uint8_t *at, std::string &error)
+bool write_number(const Field &field, std::string_view value, uint8_t *at, std::string &error)
 {
     const bool hex = value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X');
     std::string_view digits = hex ? value.substr(2) : value;
-    const uint64_t limit = f.type == Type::Number8 ? 0xFF : 0xFFFFFFFF;
-    uint64_t n = 0;
+    const uint64_t limit = field.type == Type::Number8 ? 0xFF : 0xFFFFFFFF;
+    uint64_t number = 0;
     bool ok = !digits.empty();
     for (char c : digits) {
-        int d = hex ? hex_digit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
-        if (d < 0 || (n = n * (hex ? 16 : 10) + static_cast<uint64_t>(d)) > limit) {
+        int digit = hex ? hex_digit(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+        if (digit < 0 ||
+            (number = number * (hex ? 16 : 10) + static_cast<uint64_t>(digit)) > limit) {
             ok = false;
             break;
         }
     }
     if (!ok) {
-        error = std::string(f.name) + " takes a number from 0 to " + std::to_string(limit) +
+        error = std::string(field.name) + " takes a number from 0 to " + std::to_string(limit) +
                 ", not " + std::string(value);
         return false;
     }
-    if (f.type == Type::Number8) {
-        *at = static_cast<uint8_t>(n);
+    if (field.type == Type::Number8) {
+        *at = static_cast<uint8_t>(number);
     } else {
-        uint32_t v = static_cast<uint32_t>(n);
-        std::memcpy(at, &v, 4);
+        const uint32_t native = static_cast<uint32_t>(number);
+        std::memcpy(at, &native, 4);
     }
     return true;
 }
 
-void describe_number(std::string &out, const Field &f, const uint8_t *at)
+void describe_number(std::string &out, const Field &field, const uint8_t *at)
 {
-    uint32_t v = *at;
-    if (f.type == Type::Number32)
-        std::memcpy(&v, at, 4);
+    uint32_t number = *at;
+    if (field.type == Type::Number32)
+        std::memcpy(&number, at, 4);
     char text[16];
     // Window handles read best in hexadecimal, counts and kinds in decimal.
-    if (std::strcmp(f.name, "window") == 0)
-        std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(v));
+    if (std::strcmp(field.name, "window") == 0)
+        std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(number));
     else
-        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(v));
+        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(number));
     out += text;
 }
 
 void describe_record(std::string &out, std::span<const Field> fields, const uint8_t *record)
 {
-    for (const Field &f : fields) {
-        const uint8_t *at = record + f.offset;
-        if (!f.shownAlways && std::all_of(at, at + f.width, [](uint8_t b) { return b == 0; }))
+    for (const Field &field : fields) {
+        const uint8_t *at = record + field.offset;
+        if (!field.shownAlways &&
+            std::all_of(at, at + field.width, [](uint8_t b) { return b == 0; }))
             continue;
-        out += f.name;
+        out += field.name;
         out += " = ";
-        if (f.type == Type::Text)
-            describe_text(out, f, at);
+        if (field.type == Type::Text)
+            describe_text(out, field, at);
         else
-            describe_number(out, f, at);
+            describe_number(out, field, at);
         out += '\n';
     }
 }
 
 const Field *find_field(std::span<const Field> fields, std::string_view name)
 {
-    for (const Field &f : fields)
-        if (name == f.name)
-            return &f;
+    for (const Field &field : fields)
+        if (name == field.name)
+            return &field;
     return nullptr;
+}
+
+// ---- reading a description -------------------------------------------------
+
+enum class Section { None, Header, Entry, Trailer };
+
+// What the reading of a description has seen so far.
+struct Reading {
+    ActionFile &file;
+    Section section = Section::None;
+    bool headerSeen = false;
+    bool trailerSeen = false;
+};
+
+// The readers below take one line each; on a fault they put it in why and return false.
+bool fault(std::string &why, std::string text)
+{
+    why = std::move(text);
+    return false;
+}
+
+bool open_header(Reading &reading, std::string &why)
+{
+    if (reading.headerSeen || !reading.file.entries.empty())
+        return fault(why, "one header, before the first entry");
+    reading.headerSeen = true;
+    reading.section = Section::Header;
+    return true;
+}
+
+bool open_entry(Reading &reading, std::string &why)
+{
+    if (reading.trailerSeen)
+        return fault(why, "nothing may follow the trailer");
+    reading.file.entries.push_back(default_entry());
+    reading.section = Section::Entry;
+    return true;
+}
+
+bool open_trailer(Reading &reading, std::string &why)
+{
+    if (reading.trailerSeen)
+        return fault(why, "one trailer at most");
+    reading.trailerSeen = true;
+    reading.section = Section::Trailer;
+    return true;
+}
+
+// The trailer's one field: bytes, a quoted text given in full.
+bool read_trailer_field(Reading &reading, std::string_view name, std::string_view value,
+                        std::string &why)
+{
+    if (name != "bytes")
+        return fault(why, "the trailer has one field, bytes");
+    if (value.empty() || value.front() != '"')
+        return fault(why, "bytes takes a quoted text");
+    TextValue bytes;
+    if (!parse_quoted(value, bytes, why))
+        return false;
+    if (bytes.unended || bytes.zeroFilled)
+        return fault(why, "the trailer's bytes are given in full");
+    reading.file.trailer = bytes.bytes;
+    return true;
+}
+
+// A field of the header or of the last entry.
+bool read_record_field(Reading &reading, std::string_view name, std::string_view value,
+                       std::string &why)
+{
+    const bool header = reading.section == Section::Header;
+    std::span<const Field> fields =
+        header ? std::span<const Field>(kHeaderFields) : std::span<const Field>(kEntryFields);
+    const Field *field = find_field(fields, name);
+    if (field == nullptr)
+        return fault(why, "no field named " + std::string(name) + " here");
+    uint8_t *record = header ? reinterpret_cast<uint8_t *>(&reading.file.header)
+                             : reinterpret_cast<uint8_t *>(&reading.file.entries.back());
+    return field->type == Type::Text ? write_text(*field, value, record + field->offset, why)
+                                     : write_number(*field, value, record + field->offset, why);
+}
+
+// One line that is neither empty nor a comment: a section's heading or name = value.
+bool read_line(Reading &reading, std::string_view line, std::string &why)
+{
+    if (reading.trailerSeen && reading.section != Section::Trailer)
+        return fault(why, "nothing may follow the trailer");
+    if (line == "[header]")
+        return open_header(reading, why);
+    if (line == "[entry]")
+        return open_entry(reading, why);
+    if (line == "[trailer]")
+        return open_trailer(reading, why);
+    size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return fault(why, "expected [header], [entry], [trailer] or name = value");
+    std::string_view name = trim(line.substr(0, equals));
+    std::string_view value = trim(line.substr(equals + 1));
+    if (reading.section == Section::None)
+        return fault(why, "a field before the first section");
+    if (reading.section == Section::Trailer)
+        return read_trailer_field(reading, name, value, why);
+    return read_record_field(reading, name, value, why);
 }
 
 } // namespace
 
 ActionHeader default_header()
 {
-    ActionHeader h{};
-    std::memset(h.sharedPart, ' ', sizeof h.sharedPart);
+    ActionHeader header{};
+    std::memset(header.sharedPart, ' ', sizeof header.sharedPart);
     // appDir stays zero: a first byte of NUL means no application directory.
-    return h;
+    return header;
 }
 
 ActionEntry default_entry()
 {
-    ActionEntry e{};
-    std::memcpy(e.noticeTag, "0           ", sizeof e.noticeTag);
-    std::memset(e.program, ' ', sizeof e.program);
-    e.program[0] = '\0';
-    std::memset(e.commandLine, ' ', sizeof e.commandLine);
-    e.commandLine[0] = '\0';
-    std::memset(e.title, ' ', sizeof e.title);
-    e.runFlag = 1;
-    return e;
+    ActionEntry entry{};
+    std::memcpy(entry.noticeTag, "0           ", sizeof entry.noticeTag);
+    std::memset(entry.program, ' ', sizeof entry.program);
+    entry.program[0] = '\0';
+    std::memset(entry.commandLine, ' ', sizeof entry.commandLine);
+    entry.commandLine[0] = '\0';
+    std::memset(entry.title, ' ', sizeof entry.title);
+    entry.runFlag = 1;
+    return entry;
 }
 
 bool parse(std::string_view text, ActionFile &file, std::string &error)
 {
-    enum class Section { None, Header, Entry, Trailer } section = Section::None;
     file = ActionFile{default_header(), {}, {}};
-    bool headerSeen = false, trailerSeen = false;
-    size_t lineNumber = 0;
-    auto fail = [&](const std::string &why) {
-        error = "line " + std::to_string(lineNumber) + ": " + why;
-        return false;
-    };
-    while (!text.empty()) {
-        ++lineNumber;
+    Reading reading{file};
+    for (size_t lineNumber = 1; !text.empty(); ++lineNumber) {
         size_t end = text.find('\n');
         std::string_view line = trim(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (line.empty() || line.front() == '#')
             continue;
-        if (trailerSeen && section != Section::Trailer)
-            return fail("nothing may follow the trailer");
-        if (line == "[header]") {
-            if (headerSeen || !file.entries.empty())
-                return fail("one header, before the first entry");
-            headerSeen = true;
-            section = Section::Header;
-            continue;
-        }
-        if (line == "[entry]") {
-            if (trailerSeen)
-                return fail("nothing may follow the trailer");
-            file.entries.push_back(default_entry());
-            section = Section::Entry;
-            continue;
-        }
-        if (line == "[trailer]") {
-            if (trailerSeen)
-                return fail("one trailer at most");
-            trailerSeen = true;
-            section = Section::Trailer;
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (equals == std::string_view::npos)
-            return fail("expected [header], [entry], [trailer] or name = value");
-        std::string_view name = trim(line.substr(0, equals));
-        std::string_view value = trim(line.substr(equals + 1));
-        if (section == Section::None)
-            return fail("a field before the first section");
-        if (section == Section::Trailer) {
-            if (name != "bytes")
-                return fail("the trailer has one field, bytes");
-            TextValue bytes;
-            std::string why;
-            if (value.empty() || value.front() != '"')
-                return fail("bytes takes a quoted text");
-            if (!parse_quoted(value, bytes, why))
-                return fail(why);
-            if (bytes.unended || bytes.zeroFilled)
-                return fail("the trailer's bytes are given in full");
-            file.trailer = bytes.bytes;
-            continue;
-        }
-        std::span<const Field> fields = section == Section::Header
-                                            ? std::span<const Field>(kHeaderFields)
-                                            : std::span<const Field>(kEntryFields);
-        const Field *f = find_field(fields, name);
-        if (f == nullptr)
-            return fail("no field named " + std::string(name) + " here");
-        uint8_t *record = section == Section::Header
-                              ? reinterpret_cast<uint8_t *>(&file.header)
-                              : reinterpret_cast<uint8_t *>(&file.entries.back());
         std::string why;
-        bool ok = f->type == Type::Text ? write_text(*f, value, record + f->offset, why)
-                                        : write_number(*f, value, record + f->offset, why);
-        if (!ok)
-            return fail(why);
+        if (!read_line(reading, line, why)) {
+            error = "line " + std::to_string(lineNumber) + ": " + why;
+            return false;
+        }
     }
     return true;
 }

@@ -14,16 +14,17 @@ namespace {
 std::string current_directory()
 {
     char path[MAX_PATH];
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, path);
-    return (n == 0 || n >= MAX_PATH) ? std::string() : std::string(path, n);
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
+    return (length == 0 || length >= MAX_PATH) ? std::string() : std::string(path, length);
 }
 
 bool on_drive(const std::string &path) { return path.size() >= 2 && path[1] == ':'; }
 
 int32_t status_of_last_error()
 {
-    DWORD e = GetLastError();
-    return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_INVALID_DRIVE)
+    DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_INVALID_DRIVE)
                ? QX_PATH_NOT_FOUND
                : QX_PATH_FAILED;
 }
@@ -49,7 +50,7 @@ int32_t change_directory(const std::string &path)
     return 0;
 }
 
-void put_be16(qx_be16 &field, size_t v) { field.set(static_cast<uint16_t>(v)); }
+void put_be16(qx_be16 &field, size_t value) { field.set(static_cast<uint16_t>(value)); }
 
 // One part of a join: at most length bytes from the 1-based offset, ended by a
 // space or NUL.
@@ -81,8 +82,8 @@ int32_t PC_SET_DRIVE(const char *drive)
     remember_current_directory();
     const char alone[3] = {letter, ':', '\0'};
     char path[MAX_PATH];
-    DWORD n = GetFullPathNameA(alone, MAX_PATH, path, nullptr);
-    if (n > 0 && n < MAX_PATH && SetCurrentDirectoryA(path))
+    DWORD length = GetFullPathNameA(alone, MAX_PATH, path, nullptr);
+    if (length > 0 && length < MAX_PATH && SetCurrentDirectoryA(path))
         return 0;
     // The directory last used there may be gone: the drive's root is next.
     const char root[4] = {letter, ':', '\\', '\0'};
@@ -100,10 +101,10 @@ int32_t CBL_READ_DIR(char *directory, const uint8_t *size)
         return QX_PATH_FAILED;
     while (skip < cwd.size() && is_path_separator(cwd[skip]))
         ++skip;
-    size_t n = cwd.size() - skip;
-    if (n > *size)
+    size_t length = cwd.size() - skip;
+    if (length > *size)
         return QX_PATH_FAILED;
-    std::memcpy(directory, cwd.data() + skip, n);
+    std::memcpy(directory, cwd.data() + skip, length);
     return 0;
 }
 

@@ -10,8 +10,8 @@ namespace {
 
 std::mutex &locks_guard()
 {
-    static std::mutex m;
-    return m;
+    static std::mutex guard;
+    return guard;
 }
 
 // One lock per program, made on first use and kept for the life of the process.
@@ -25,34 +25,35 @@ std::recursive_mutex &program_lock(const void *program)
 // A file name field ends at its first space or NUL, within QX_NAME_MAX bytes.
 std::string field_name(const char *name)
 {
-    size_t n = 0;
-    while (n < QX_NAME_MAX && name[n] != ' ' && name[n] != '\0')
-        ++n;
-    return std::string(name, n);
+    size_t length = 0;
+    while (length < QX_NAME_MAX && name[length] != ' ' && name[length] != '\0')
+        ++length;
+    return std::string(name, length);
 }
 
-uint64_t get_be(const uint8_t *p, int width)
+uint64_t get_be(const uint8_t *bytes, int width)
 {
-    uint64_t v = 0;
+    uint64_t value = 0;
     for (int i = 0; i < width; ++i)
-        v = (v << 8) | p[i];
-    return v;
+        value = (value << 8) | bytes[i];
+    return value;
 }
 
-void set_be(uint8_t *p, int width, uint64_t v)
+void set_be(uint8_t *bytes, int width, uint64_t value)
 {
     for (int i = width - 1; i >= 0; --i) {
-        p[i] = static_cast<uint8_t>(v & 0xFF);
-        v >>= 8;
+        bytes[i] = static_cast<uint8_t>(value & 0xFF);
+        value >>= 8;
     }
 }
 
-HANDLE as_handle(uint32_t h) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(h)); }
+HANDLE as_handle(uint32_t value) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)); }
 
 int32_t status_from_last_error()
 {
-    DWORD e = GetLastError();
-    return (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) ? QX_FILE_NOT_FOUND : QX_FILE_ERROR;
+    DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? QX_FILE_NOT_FOUND
+                                                                            : QX_FILE_ERROR;
 }
 
 } // namespace
@@ -96,34 +97,34 @@ int32_t CBL_OPEN_FILE(const char *name, const uint8_t *access, const uint8_t *, 
         mode |= GENERIC_WRITE;
     if (mode == 0)
         return QX_FILE_BAD_PARAMETER;
-    HANDLE h = CreateFileA(field_name(name).c_str(), mode, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    HANDLE file = CreateFileA(field_name(name).c_str(), mode, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return status_from_last_error();
-    *handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h));
+    *handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(file));
     return 0;
 }
 
 int32_t CBL_READ_FILE(const uint32_t *handle, uint8_t *offset, const uint8_t *count,
                       const uint8_t *flags, void *buffer)
 {
-    HANDLE h = as_handle(*handle);
+    HANDLE file = as_handle(*handle);
     if (*flags == 128) {
         LARGE_INTEGER size{};
-        if (!GetFileSizeEx(h, &size))
+        if (!GetFileSizeEx(file, &size))
             return QX_FILE_ERROR;
         set_be(offset, 8, static_cast<uint64_t>(size.QuadPart));
         return 0;
     }
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(get_be(offset, 8));
-    if (!SetFilePointerEx(h, at, nullptr, FILE_BEGIN))
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
         return QX_FILE_ERROR;
     uint32_t wanted = static_cast<uint32_t>(get_be(count, 4));
     auto *to = static_cast<uint8_t *>(buffer);
     while (wanted > 0) {
         DWORD got = 0;
-        if (!ReadFile(h, to, wanted, &got, nullptr))
+        if (!ReadFile(file, to, wanted, &got, nullptr))
             return QX_FILE_ERROR;
         if (got == 0)
             return QX_FILE_END;

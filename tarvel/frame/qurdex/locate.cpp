@@ -33,20 +33,20 @@ OpenLibraries &open_libraries()
 
 std::string process_variable(const std::string &name)
 {
-    DWORD n = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-    if (n == 0)
+    DWORD length = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (length == 0)
         return std::string();
-    std::string value(n, '\0');
-    n = GetEnvironmentVariableA(name.c_str(), value.data(), n);
-    value.resize(n);
+    std::string value(length, '\0');
+    length = GetEnvironmentVariableA(name.c_str(), value.data(), length);
+    value.resize(length);
     return value;
 }
 
 std::string full_name(const std::string &name)
 {
     char path[MAX_PATH];
-    DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
-    return (n == 0 || n >= MAX_PATH) ? std::string() : std::string(path, n);
+    DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
+    return (length == 0 || length >= MAX_PATH) ? std::string() : std::string(path, length);
 }
 
 bool is_file(const std::string &path)

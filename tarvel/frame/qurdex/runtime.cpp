@@ -19,14 +19,14 @@ struct Registry {
 
 Registry &registry()
 {
-    static Registry r;
-    return r;
+    static Registry registered;
+    return registered;
 }
 
 std::recursive_mutex &registration_lock()
 {
-    static std::recursive_mutex m;
-    return m;
+    static std::recursive_mutex lock;
+    return lock;
 }
 
 std::string g_tail;
@@ -61,9 +61,9 @@ void qx_unlock_registration(void) { registration_lock().unlock(); }
 
 void qx_register_entry(const char *name, void *address)
 {
-    Registry &r = registry();
-    std::lock_guard<std::mutex> hold(r.lock);
-    r.entries[name] = address;
+    Registry &registered = registry();
+    std::lock_guard<std::mutex> hold(registered.lock);
+    registered.entries[name] = address;
 }
 
 void qx_register_table(const qx_entry_row *rows, size_t count)
@@ -79,10 +79,10 @@ void qx_register_table(const qx_entry_row *rows, size_t count)
 void *qx_lookup(const char *name)
 {
     {
-        Registry &r = registry();
-        std::lock_guard<std::mutex> hold(r.lock);
-        auto found = r.entries.find(name);
-        if (found != r.entries.end())
+        Registry &registered = registry();
+        std::lock_guard<std::mutex> hold(registered.lock);
+        auto found = registered.entries.find(name);
+        if (found != registered.entries.end())
             return found->second;
     }
     std::string dll = std::string(name) + ".dll";
@@ -139,9 +139,9 @@ void qx_runtime_error(int number, const char *detail)
 
 void qx_command_line(char *field, size_t width)
 {
-    size_t n = g_tail.size() < width ? g_tail.size() : width;
-    std::memcpy(field, g_tail.data(), n);
-    std::memset(field + n, ' ', width - n);
+    size_t length = g_tail.size() < width ? g_tail.size() : width;
+    std::memcpy(field, g_tail.data(), length);
+    std::memset(field + length, ' ', width - length);
 }
 
 // Reads the process's environment as it is now, not the C run-time's copy taken at start.
@@ -151,10 +151,10 @@ void qx_get_env(const char *name, char *field, size_t width)
     if (needed == 0)
         return;
     std::string value(needed, '\0');
-    DWORD n = GetEnvironmentVariableA(name, value.data(), needed);
-    if (n >= needed)
+    DWORD length = GetEnvironmentVariableA(name, value.data(), needed);
+    if (length >= needed)
         return;
-    std::memcpy(field, value.data(), n < width ? n : width);
+    std::memcpy(field, value.data(), length < width ? length : width);
 }
 
 void qx_number_to_text(uint32_t value, char *field, int digits)

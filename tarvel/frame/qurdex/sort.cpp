@@ -47,8 +47,8 @@ struct Sorts {
 
 Sorts &sorts()
 {
-    static Sorts s;
-    return s;
+    static Sorts all;
+    return all;
 }
 
 int32_t set_status(qx_sort_block *block, const char *status)
@@ -91,10 +91,10 @@ bool read_all(HANDLE file, uint8_t *data, size_t size)
     return true;
 }
 
-bool flush_spool(Sort &s)
+bool flush_spool(Sort &sort)
 {
-    bool ok = write_all(s.file.get(), s.spool.data(), s.spool.size());
-    s.spool.clear();
+    bool ok = write_all(sort.file.get(), sort.spool.data(), sort.spool.size());
+    sort.spool.clear();
     return ok;
 }
 
@@ -116,71 +116,74 @@ HANDLE create_work_file(const std::string &path)
 
 int32_t open_sort(Sorts &all, qx_sort_block *block)
 {
-    auto s = std::make_unique<Sort>();
-    s->recordLength = block->recordLength;
-    s->keyOffset = block->keyOffset;
-    s->keyLength = block->keyLength;
-    s->descending = block->descending != 0;
-    if (s->recordLength == 0 || s->keyLength == 0 || s->keyOffset + s->keyLength > s->recordLength)
+    auto sort = std::make_unique<Sort>();
+    sort->recordLength = block->recordLength;
+    sort->keyOffset = block->keyOffset;
+    sort->keyLength = block->keyLength;
+    sort->descending = block->descending != 0;
+    if (sort->recordLength == 0 || sort->keyLength == 0 ||
+        sort->keyOffset + sort->keyLength > sort->recordLength)
         return set_status(block, "90");
     std::string path = work_file_path(block->workFile);
     if (path.empty())
         return set_status(block, "30");
-    s->file.reset(create_work_file(path));
-    if (!s->file)
+    sort->file.reset(create_work_file(path));
+    if (!sort->file)
         return set_status(block, "30");
     std::lock_guard<std::mutex> hold(all.lock);
     block->sort = ++all.last;
-    all.open[block->sort] = std::move(s);
+    all.open[block->sort] = std::move(sort);
     return set_status(block, "00");
 }
 
-int32_t release_record(Sort &s, qx_sort_block *block, const void *record)
+int32_t release_record(Sort &sort, qx_sort_block *block, const void *record)
 {
-    if (s.sorted)
+    if (sort.sorted)
         return set_status(block, "91");
     const auto *bytes = static_cast<const uint8_t *>(record);
-    s.spool.insert(s.spool.end(), bytes, bytes + s.recordLength);
-    ++s.given;
-    if (s.spool.size() >= kSpoolBytes && !flush_spool(s))
+    sort.spool.insert(sort.spool.end(), bytes, bytes + sort.recordLength);
+    ++sort.given;
+    if (sort.spool.size() >= kSpoolBytes && !flush_spool(sort))
         return set_status(block, "30");
     return set_status(block, "00");
 }
 
 // Reads every record back from the work file and orders them by key.
-int32_t sort_records(Sort &s, qx_sort_block *block)
+int32_t sort_records(Sort &sort, qx_sort_block *block)
 {
-    if (s.sorted)
+    if (sort.sorted)
         return set_status(block, "91");
-    s.sorted = true;
-    if (!flush_spool(s))
+    sort.sorted = true;
+    if (!flush_spool(sort))
         return set_status(block, "30");
-    s.records.resize(s.given * s.recordLength);
+    sort.records.resize(sort.given * sort.recordLength);
     LARGE_INTEGER start{};
-    if (!SetFilePointerEx(s.file.get(), start, nullptr, FILE_BEGIN) ||
-        !read_all(s.file.get(), s.records.data(), s.records.size())) {
-        s.records.clear();
+    if (!SetFilePointerEx(sort.file.get(), start, nullptr, FILE_BEGIN) ||
+        !read_all(sort.file.get(), sort.records.data(), sort.records.size())) {
+        sort.records.clear();
         return set_status(block, "30");
     }
-    s.order.resize(s.given);
-    for (size_t i = 0; i < s.given; ++i)
-        s.order[i] = i;
-    const uint8_t *base = s.records.data() + s.keyOffset;
-    std::stable_sort(s.order.begin(), s.order.end(), [&](size_t a, size_t b) {
-        return std::memcmp(base + a * s.recordLength, base + b * s.recordLength, s.keyLength) < 0;
+    sort.order.resize(sort.given);
+    for (size_t i = 0; i < sort.given; ++i)
+        sort.order[i] = i;
+    const uint8_t *base = sort.records.data() + sort.keyOffset;
+    std::stable_sort(sort.order.begin(), sort.order.end(), [&](size_t a, size_t b) {
+        return std::memcmp(base + a * sort.recordLength, base + b * sort.recordLength,
+                           sort.keyLength) < 0;
     });
-    if (s.descending)
-        std::reverse(s.order.begin(), s.order.end());
+    if (sort.descending)
+        std::reverse(sort.order.begin(), sort.order.end());
     return set_status(block, "00");
 }
 
-int32_t return_record(Sort &s, qx_sort_block *block, void *record)
+int32_t return_record(Sort &sort, qx_sort_block *block, void *record)
 {
-    if (!s.sorted)
+    if (!sort.sorted)
         return set_status(block, "91");
-    if (s.taken >= s.order.size())
+    if (sort.taken >= sort.order.size())
         return set_status(block, "10");
-    std::memcpy(record, s.records.data() + s.order[s.taken++] * s.recordLength, s.recordLength);
+    std::memcpy(record, sort.records.data() + sort.order[sort.taken++] * sort.recordLength,
+                sort.recordLength);
     return set_status(block, "00");
 }
 
@@ -199,11 +202,11 @@ int32_t EXTSM(uint32_t operation, qx_sort_block *block, void *record)
         auto found = all.open.find(block->sort);
         if (found == all.open.end())
             return set_status(block, "91");
-        Sort &s = *found->second;
+        Sort &sort = *found->second;
         switch (operation) {
-        case QX_SORT_RELEASE: return release_record(s, block, record);
-        case QX_SORT_SORT: return sort_records(s, block);
-        case QX_SORT_RETURN: return return_record(s, block, record);
+        case QX_SORT_RELEASE: return release_record(sort, block, record);
+        case QX_SORT_SORT: return sort_records(sort, block);
+        case QX_SORT_RETURN: return return_record(sort, block, record);
         case QX_SORT_END:
             all.open.erase(found);
             return set_status(block, "00");

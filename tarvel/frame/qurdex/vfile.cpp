@@ -35,15 +35,15 @@ struct VirtualFiles {
 
 VirtualFiles &virtual_files()
 {
-    static VirtualFiles v;
-    return v;
+    static VirtualFiles files;
+    return files;
 }
 
-std::vector<uint8_t> *store_of(VirtualFiles &v, uint16_t handle)
+std::vector<uint8_t> *store_of(VirtualFiles &files, uint16_t handle)
 {
-    if (handle == 0 || handle > v.stores.size())
+    if (handle == 0 || handle > files.stores.size())
         return nullptr;
-    return &v.stores[handle - 1u];
+    return &files.stores[handle - 1u];
 }
 
 } // namespace
@@ -52,20 +52,20 @@ extern "C" {
 
 int32_t CBL_OPEN_VFILE(uint16_t *handle)
 {
-    VirtualFiles &v = virtual_files();
-    std::lock_guard<FastLock> hold(v.lock);
-    if (v.stores.size() >= 0xFFFF)
+    VirtualFiles &files = virtual_files();
+    std::lock_guard<FastLock> hold(files.lock);
+    if (files.stores.size() >= 0xFFFF)
         return VFILE_BAD_HANDLE;
-    v.stores.emplace_back();
-    *handle = static_cast<uint16_t>(v.stores.size());
+    files.stores.emplace_back();
+    *handle = static_cast<uint16_t>(files.stores.size());
     return 0;
 }
 
 int32_t CBL_READ_VFILE(uint16_t handle, uint32_t offset, uint32_t count, void *buffer)
 {
-    VirtualFiles &v = virtual_files();
-    std::lock_guard<FastLock> hold(v.lock);
-    std::vector<uint8_t> *store = store_of(v, handle);
+    VirtualFiles &files = virtual_files();
+    std::lock_guard<FastLock> hold(files.lock);
+    std::vector<uint8_t> *store = store_of(files, handle);
     if (store == nullptr)
         return VFILE_BAD_HANDLE;
     auto *to = static_cast<uint8_t *>(buffer);
@@ -83,9 +83,9 @@ int32_t CBL_READ_VFILE(uint16_t handle, uint32_t offset, uint32_t count, void *b
 
 int32_t CBL_WRITE_VFILE(uint16_t handle, uint32_t offset, uint32_t count, const void *buffer)
 {
-    VirtualFiles &v = virtual_files();
-    std::lock_guard<FastLock> hold(v.lock);
-    std::vector<uint8_t> *store = store_of(v, handle);
+    VirtualFiles &files = virtual_files();
+    std::lock_guard<FastLock> hold(files.lock);
+    std::vector<uint8_t> *store = store_of(files, handle);
     if (store == nullptr)
         return VFILE_BAD_HANDLE;
     uint64_t end = static_cast<uint64_t>(offset) + count;

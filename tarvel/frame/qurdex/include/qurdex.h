@@ -133,10 +133,10 @@ typedef struct qx_be16 {
     uint8_t bytes[2];
 #ifdef __cplusplus
     uint16_t get() const { return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]); }
-    void set(uint16_t v)
+    void set(uint16_t value)
     {
-        bytes[0] = static_cast<uint8_t>(v >> 8);
-        bytes[1] = static_cast<uint8_t>(v);
+        bytes[0] = static_cast<uint8_t>(value >> 8);
+        bytes[1] = static_cast<uint8_t>(value);
     }
 #endif
 } qx_be16;
@@ -304,9 +304,9 @@ static_assert(offsetof(qx_sort_block, descending) == 8);
 static_assert(offsetof(qx_sort_block, sort) == 12);
 static_assert(offsetof(qx_sort_block, workFile) == 16);
 
-constexpr qx_be16 qx_be16_of(uint16_t v)
+constexpr qx_be16 qx_be16_of(uint16_t value)
 {
-    return qx_be16{{static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}};
+    return qx_be16{{static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)}};
 }
 #endif
 
