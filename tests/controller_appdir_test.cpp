@@ -15,6 +15,7 @@ using test_support::CurrentDirectoryKeeper;
 using test_support::current_directory;
 using test_support::upper_case;
 using test_support::GuardedField;
+using test_support::padded;
 using test_support::ScopedVariable;
 using test_support::TempDir;
 
@@ -22,12 +23,10 @@ namespace {
 
 constexpr size_t kWidth = AppDirSwitch::kPathWidth;
 
-std::string padded(const std::string &text) { return text + std::string(kWidth - text.size(), ' '); }
-
 std::string expanded(const std::string &appDir)
 {
     AppDirSwitch s;
-    std::string field = padded(appDir);
+    std::string field = padded(appDir, kWidth);
     appdir::expand(s, field.data());
     std::string work(s.workPath, kWidth);
     return work.substr(0, work.find_last_not_of(' ') + 1);
@@ -79,17 +78,17 @@ TEST(AppDirExpansion, ScansStopAtTheEndsOfTheirFields)
     // A value whose first element fills the work path: that element alone.
     std::string value(300, 'v');
     ScopedVariable full("PATHSFULL", value);
-    std::string field = padded("$PATHSFULL\\tail");
+    std::string field = padded("$PATHSFULL\\tail", kWidth);
     appdir::expand(s, field.data());
     EXPECT_EQ(s.valueEnd, kWidth + 1);
     EXPECT_EQ(std::string(s.workPath, kWidth), value.substr(0, kWidth));
 
     // A NUL ends appDir's text as it ends the name.
-    std::string nul = padded("C:\\A");
+    std::string nul = padded("C:\\A", kWidth);
     nul[4] = '\0';
     nul[5] = 'x';
     appdir::expand(s, nul.data());
-    EXPECT_EQ(std::string(s.workPath, kWidth), padded("C:\\A"));
+    EXPECT_EQ(std::string(s.workPath, kWidth), padded("C:\\A", kWidth));
 }
 
 TEST(AppDirSwitch, CreatesMissingLevelsThenSwitchesBack)
