@@ -1,28 +1,13 @@
 #include "message_recorder.h"
 
+#include "test_window.h"
+
 namespace test_support {
-
-namespace {
-
-const char *register_class()
-{
-    static const char *name = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "TestMessageRecorder";
-        RegisterClassA(&wc);
-        return "TestMessageRecorder";
-    }();
-    return name;
-}
-
-} // namespace
 
 MessageRecorder::MessageRecorder(UINT first, UINT last) : first_(first), last_(last)
 {
-    window_ = CreateWindowA(register_class(), "recorder", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                            nullptr, GetModuleHandleA(nullptr), nullptr);
+    window_ = CreateWindowA(plain_window_class("TestMessageRecorder"), "recorder", WS_OVERLAPPED, 0,
+                            0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
 }
@@ -48,6 +33,15 @@ LRESULT CALLBACK MessageRecorder::procedure(HWND w, UINT m, WPARAM wp, LPARAM lp
     if (self->onMessage)
         self->onMessage(r);
     return 0;
+}
+
+std::vector<std::string> MessageRecorder::lines() const
+{
+    std::vector<std::string> texts;
+    for (const RecordedMessage &m : messages)
+        if (m.message == 0x0402)
+            texts.push_back(m.text);
+    return texts;
 }
 
 bool MessageRecorder::pump_until(const std::function<bool()> &done, DWORD timeout_ms)

@@ -30,6 +30,8 @@ public:
     // Handles queued and sent messages until done() holds or timeout_ms passes.
     bool pump_until(const std::function<bool()> &done, DWORD timeout_ms);
     std::vector<RecordedMessage> messages;
+    // The texts of the line messages (0x0402) recorded so far, in order.
+    std::vector<std::string> lines() const;
     // Called for each recorded message once it is recorded, inside the window procedure:
     // a test acts there as a host's handler would.
     std::function<void(const RecordedMessage &)> onMessage;
