@@ -3,7 +3,7 @@
 // the cursor over the panels.
 #include "zelvane_dlg.h"
 
-#include "windows_util.h"
+#include "message_recorder.h"
 #include "x_input.h"
 
 #include <gtest/gtest.h>
@@ -27,22 +27,15 @@ LRESULT CALLBACK record_sent(int code, WPARAM wParam, LPARAM lParam)
 
 HWND wait_for_menu()
 {
+    // FindWindowEx reads the captions itself: no WM_GETTEXT reaches the menu window.
     for (int tries = 0; tries < 400; ++tries) {
-        HWND found = nullptr;
-        for_each_window([&](HWND w) {
+        HWND w = nullptr;
+        while ((w = FindWindowExA(nullptr, w, "#32770", "Velmora Product Preview CD")) != nullptr) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            char caption[64] = {};
-            GetWindowTextA(w, caption, sizeof caption);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w) &&
-                std::string(caption) == "Velmora Product Preview CD") {
-                found = w;
-                return false;
-            }
-            return true;
-        });
-        if (found)
-            return found;
+            if (pid == GetCurrentProcessId() && IsWindowVisible(w))
+                return w;
+        }
         Sleep(50);
     }
     return nullptr;
@@ -103,6 +96,46 @@ TEST(MenuWindow, OnlyTheMinimisedWindowPaintsTheIcon)
     EXPECT_EQ(open, 0u);
     ASSERT_TRUE(iconic);
     EXPECT_EQ(minimised, 1u);
+}
+
+// Messages whose coming depends on the pointer, the input method or the desktop, not
+// on the menu window: left out before the sequence is compared.
+bool incidental(const RecordedMessage &m)
+{
+    switch (m.message) {
+    case WM_GETICON:
+    case WM_GETOBJECT:
+    case WM_IME_SETCONTEXT:
+    case WM_IME_NOTIFY:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_TIMER:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TEST(MenuWindow, OpeningAndClosingSendsAndPostsItsMessagesInOrder)
+{
+    SetCursorPos(0, 0);
+    CZelvaneDlg dlg;
+    ThreadMessageLog log;
+    HWND menu = nullptr;
+    with_menu(dlg, [&](HWND window) { menu = window; });
+    ASSERT_NE(menu, nullptr);
+    std::vector<RecordedMessage> recorded = log.of(menu);
+    std::erase_if(recorded, incidental);
+    constexpr Delivery sent = Delivery::Sent, posted = Delivery::Posted;
+    const std::vector<ExpectedMessage> expected = {
+        {WM_SETFONT, sent},
+        {WM_INITDIALOG, sent},
+        {WM_COMMAND, posted, false, true, IDCANCEL},
+        {WM_DESTROY, sent},
+        {WM_NCDESTROY, sent},
+    };
+    EXPECT_TRUE(matches_sequence(recorded, expected));
 }
 
 HCURSOR cursor_after_move_to(POINT screen)
