@@ -13,13 +13,7 @@
 #include "test_support.h"
 #include "text_field.h"
 
-using test_support::CurrentDirectoryKeeper;
-using test_support::current_directory;
-using test_support::upper_case;
-using test_support::GuardedField;
-using test_support::padded;
-using test_support::ScopedVariable;
-using test_support::TempDir;
+using namespace test_support;
 
 namespace {
 

@@ -123,7 +123,11 @@ TEST(MenuWindow, OpeningAndClosingSendsAndPostsItsMessagesInOrder)
     CZelvaneDlg dlg;
     ThreadMessageLog log;
     HWND menu = nullptr;
-    with_menu(dlg, [&](HWND window) { menu = window; });
+    // The close comes once the window has painted, so painting stays before it.
+    with_menu(dlg, [&](HWND window) {
+        menu = window;
+        Sleep(1500);
+    });
     ASSERT_NE(menu, nullptr);
     std::vector<RecordedMessage> recorded = log.of(menu);
     std::erase_if(recorded, incidental);
