@@ -133,9 +133,44 @@ TEST(MenuWindow, OpeningAndClosingSendsAndPostsItsMessagesInOrder)
     std::erase_if(recorded, incidental);
     constexpr Delivery sent = Delivery::Sent, posted = Delivery::Posted;
     const std::vector<ExpectedMessage> expected = {
+        {WM_NCCREATE, sent},
+        {WM_NCCALCSIZE, sent},
+        {WM_CREATE, sent},
+        {WM_SIZE, sent},
+        {WM_MOVE, sent},
         {WM_SETFONT, sent},
         {WM_INITDIALOG, sent},
+        // The picture control, made in OnInitDialog.
+        {WM_PARENTNOTIFY, sent, false, true, MAKEWPARAM(WM_CREATE, 1000)},
+        // Centred.
+        {WM_WINDOWPOSCHANGING, sent},
+        {WM_WINDOWPOSCHANGED, sent},
+        {WM_MOVE, sent},
+        // Shown and activated; whether the application was active before depends on
+        // the desktop.
+        {WM_QUERYNEWPALETTE, sent, true},
+        {WM_ACTIVATEAPP, sent, true, true, TRUE},
+        {WM_NCACTIVATE, sent},
+        {WM_ACTIVATE, sent, false, true, WA_ACTIVE},
+        {WM_SHOWWINDOW, sent, false, true, TRUE},
+        {WM_WINDOWPOSCHANGING, sent},
+        {WM_NCPAINT, sent},
+        {WM_ERASEBKGND, sent},
+        {WM_CTLCOLORDLG, sent},
+        {WM_WINDOWPOSCHANGED, sent},
+        {WM_PAINT, posted},
+        {WM_CTLCOLORBTN, sent},
+        {WM_CTLCOLORSTATIC, sent},
+        // Closed: the check box is read, the window hidden, deactivated and destroyed.
         {WM_COMMAND, posted, false, true, IDCANCEL},
+        {WM_CTLCOLORBTN, sent, true},
+        {WM_SETFOCUS, sent},
+        {WM_WINDOWPOSCHANGING, sent},
+        {WM_WINDOWPOSCHANGED, sent},
+        {WM_NCACTIVATE, sent},
+        {WM_ACTIVATE, sent, false, true, WA_INACTIVE},
+        {WM_ACTIVATEAPP, sent, true, true, FALSE},
+        {WM_KILLFOCUS, sent},
         {WM_DESTROY, sent},
         {WM_NCDESTROY, sent},
     };
