@@ -74,7 +74,9 @@ using unique_hkey = unique_any<HKEY, &::RegCloseKey>;
 using unique_hmodule = unique_any<HMODULE, &::FreeLibrary>;
 using unique_hwnd = unique_any<HWND, &::DestroyWindow>;
 using unique_hpalette = unique_any<HPALETTE, &::DeleteObject>;
+using unique_hdc = unique_any<HDC, &::DeleteDC>;
 using unique_hbitmap = unique_any<HBITMAP, &::DeleteObject>;
+using unique_hhook = unique_any<HHOOK, &::UnhookWindowsHookEx>;
 using unique_hfind = unique_any<HANDLE, &::FindClose, invalid_handle_value>;
 
 // Closes what a raw field holds (a field whose place and type the storage layout fixes)

@@ -1,7 +1,7 @@
 # Running actions: in-process through TR010Action, and TARVEL.EXE with action files.
-add_wine_test(actions_test SOURCES actions_test.cpp LIBS tarvel_programs actionfile_core TIMEOUT 120)
-add_dependencies(actions_test w32-writer handover-report handover-reply)
+add_wine_test(controller_run_action_test SOURCES controller_run_action_test.cpp LIBS tarvel_programs actionfile_core TIMEOUT 120)
+add_dependencies(controller_run_action_test w32-writer handover-report handover-reply)
 
-add_wine_test(actions_process_test SOURCES actions_process_test.cpp LIBS actionfile_core TIMEOUT 120)
-add_dependencies(actions_process_test TARVEL console_host w32-writer handover-report)
-target_compile_definitions(actions_process_test PRIVATE TARVEL_EXE="${DIST_DIR}/TARVEL.EXE")
+add_wine_test(controller_run_action_process_test SOURCES controller_run_action_process_test.cpp LIBS actionfile_core TIMEOUT 120)
+add_dependencies(controller_run_action_process_test TARVEL console_host w32-writer handover-report)
+target_compile_definitions(controller_run_action_process_test PRIVATE TARVEL_EXE="${DIST_DIR}/TARVEL.EXE")

@@ -1,1 +1,1 @@
-add_wine_test(frame_test SOURCES frame_test.cpp LIBS tarvel_programs)
+add_wine_test(frame_process_entry_test SOURCES frame_process_entry_test.cpp LIBS tarvel_programs)

@@ -9,6 +9,7 @@
 
 #include "mfc.h"
 #include "owner.h"
+#include "test_window.h"
 
 namespace {
 
@@ -117,18 +118,7 @@ TEST(ArgumentText, TheProgramNameEndsByTheWindowsRule)
 
 // ------------------------------------------------------------ message maps
 
-const char *test_window_class()
-{
-    static const char *name = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "FrameworkTestWnd";
-        RegisterClassA(&wc);
-        return "FrameworkTestWnd";
-    }();
-    return name;
-}
+const char *test_window_class() { return test_support::plain_window_class("FrameworkTestWnd"); }
 
 class CBaseTestWnd : public CWnd {
 public:

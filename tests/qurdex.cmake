@@ -1,4 +1,4 @@
-add_wine_test(qurdex_test SOURCES qurdex_test.cpp LIBS qurdex)
+add_wine_test(qurdex_runtime_library_test SOURCES qurdex_runtime_library_test.cpp LIBS qurdex)
 
 # Beside the test program, so the DLL search finds them first.
 add_library(QXPROBE SHARED programs/qurdex_probe_dll.cpp)
@@ -10,4 +10,4 @@ set_target_properties(qurdex_call_missing PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${
 add_executable(qurdex_run_end programs/qurdex_run_end.cpp)
 target_link_libraries(qurdex_run_end PRIVATE qurdex owner)
 set_target_properties(qurdex_run_end PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
-add_dependencies(qurdex_test QXPROBE qurdex_call_missing qurdex_run_end)
+add_dependencies(qurdex_runtime_library_test QXPROBE qurdex_call_missing qurdex_run_end)

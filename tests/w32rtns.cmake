@@ -4,7 +4,7 @@ add_executable(w32-writer programs/w32-writer.cpp)
 target_link_libraries(w32-writer PRIVATE owner)
 set_target_properties(w32-writer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
 
-add_wine_test(w32rtns_lines_test SOURCES w32rtns_lines_test.cpp LIBS tarvel_programs)
+add_wine_test(w32rtns_output_lines_test SOURCES w32rtns_output_lines_test.cpp LIBS tarvel_programs)
 add_wine_test(w32rtns_launch_test SOURCES w32rtns_launch_test.cpp LIBS tarvel_programs TIMEOUT 180)
 add_dependencies(w32rtns_launch_test w32-writer)
 add_wine_test(console_host_test SOURCES console_host_test.cpp)

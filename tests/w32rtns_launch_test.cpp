@@ -16,6 +16,7 @@
 #include "owner.h"
 #include "qurdex.h"
 #include "test_support.h"
+#include "test_window.h"
 
 using test_support::MessageRecorder;
 using test_support::TempDir;
@@ -75,14 +76,6 @@ protected:
         g_windowAsks = 0;
     }
 
-    std::vector<std::string> lines() const
-    {
-        std::vector<std::string> texts;
-        for (const auto &m : recorder.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
-
     MessageRecorder recorder{0x0402, 0x0402};
 };
 
@@ -96,7 +89,7 @@ TEST_F(Launch, LinesOfOutputAndErrorArriveInWriteOrder)
                                   "out \"\\r\\n\" out \"first\\r\" sleep 300 out \"\\nsecond\"");
     EXPECT_EQ(w.status, 0);
     EXPECT_EQ(w.exitCode.get(), 0u);
-    EXPECT_EQ(lines(), (Lines{"a", "b", "E1", "x\ny\rz", "", "first", "second"}));
+    EXPECT_EQ(recorder.lines(), (Lines{"a", "b", "E1", "x\ny\rz", "", "first", "second"}));
     EXPECT_EQ(g_windowAsks, 1);
     for (const auto &m : recorder.messages) {
         EXPECT_EQ(m.wParam, 1u);
@@ -108,7 +101,7 @@ TEST_F(Launch, LongLineArrivesInPiecesWithNothingLost)
 {
     Waited w = wait_exe(writer(), "repeat 10000 z out \"\\r\\nend\"");
     EXPECT_EQ(w.status, 0);
-    EXPECT_EQ(lines(), (Lines{std::string(4096, 'z'), std::string(4096, 'z'), std::string(1808, 'z'), "end"}));
+    EXPECT_EQ(recorder.lines(), (Lines{std::string(4096, 'z'), std::string(4096, 'z'), std::string(1808, 'z'), "end"}));
 }
 
 TEST_F(Launch, ExitCodeBigEndianModuloABillionAndInFullAfterwards)
@@ -166,7 +159,7 @@ TEST_F(Launch, ChildSeesItsCommandLineHiddenWindowPipesAndEmptyInput)
     EXPECT_EQ(seen[3], std::to_string(SW_HIDE));
     // The child's standard input is at its end from the start: it reads nothing and
     // does not wait.
-    EXPECT_EQ(lines(), (Lines{"stdin 0"}));
+    EXPECT_EQ(recorder.lines(), (Lines{"stdin 0"}));
 }
 
 TEST_F(Launch, StandardHandlesAreRestoredAndNoHandleLeaks)
@@ -197,7 +190,7 @@ TEST_F(Launch, QuennetStartExeAndSinglExeWaitAndHandBackTheProcessId)
         ASSERT_EQ(seen.size(), 5u);
         EXPECT_EQ(seen[4], std::to_string(processId));
     }
-    EXPECT_EQ(lines(), (Lines{"done", "done"}));
+    EXPECT_EQ(recorder.lines(), (Lines{"done", "done"}));
 }
 
 TEST_F(Launch, SpawnExeReturnsAtOnceWithDefaultHandlesAndShowState)
@@ -228,15 +221,8 @@ TEST_F(Launch, SpawnExeReturnsAtOnceWithDefaultHandlesAndShowState)
 
 TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)
 {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "WindowClassHostOutput";
-    RegisterClassA(&windowClass);
-    owner::unique_hwnd hostWindow(CreateWindowA("WindowClassHostOutput", "Host output",
-                                                WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                                GetModuleHandleA(nullptr), nullptr));
-    ASSERT_NE(hostWindow.get(), nullptr);
+    test_support::TestWindow hostWindow("WindowClassHostOutput", "Host output");
+    ASSERT_NE(hostWindow.window(), nullptr);
     qx_register_entry("QuennetGetOutputHandle",
                       reinterpret_cast<void *>(&find_then_give_output_window));
     // The host's search succeeds (status 0) while the launch waits for its answer.
@@ -247,7 +233,7 @@ TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)
     void *environment = nullptr;
     EXPECT_EQ(QUENNETSTARTEXE("", writer().c_str(), "out three", "", &environment, &processId), 0);
     EXPECT_NE(processId, 0);
-    EXPECT_EQ(lines(), (Lines{"one", "two", "three"}));
+    EXPECT_EQ(recorder.lines(), (Lines{"one", "two", "three"}));
 }
 
 TEST_F(Launch, CommandLineTooLongStartsNothing)
@@ -286,7 +272,7 @@ TEST_F(Launch, WaitsWhileAGrandchildHoldsTheOutputPipe)
     Waited w = wait_exe(writer(), "spawn 1500 out \"spawned\\r\\n\"");
     EXPECT_EQ(w.status, 0);
     EXPECT_GE(GetTickCount() - start, 1400u);
-    EXPECT_EQ(lines(), (Lines{"spawned"}));
+    EXPECT_EQ(recorder.lines(), (Lines{"spawned"}));
 }
 
 TEST_F(Launch, LaunchesFromTwoThreadsTakeTurns)
@@ -303,7 +289,7 @@ TEST_F(Launch, LaunchesFromTwoThreadsTakeTurns)
     EXPECT_TRUE(recorder.pump_until([&] { return finished == 2; }, 30000));
     a.join();
     b.join();
-    Lines got = lines();
+    Lines got = recorder.lines();
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0].substr(1), "1");
     EXPECT_EQ(got[1], got[0].substr(0, 1) + "2");
@@ -324,7 +310,7 @@ TEST_F(Launch, EnvironmentOfTheCallerOrTheGivenBlock)
     ASSERT_EQ(wait_exe(writer(), "env W32TEST").status, 0);
     std::string given = std::string("W32TEST=given") + '\0' + block + '\0';
     ASSERT_EQ(wait_exe(writer(), "env W32TEST", given.data()).status, 0);
-    EXPECT_EQ(lines(), (Lines{"own", "given"}));
+    EXPECT_EQ(recorder.lines(), (Lines{"own", "given"}));
 }
 
 namespace {

@@ -31,9 +31,9 @@ add_wine_test(zelvane_app_test SOURCES zelvane_app_test.cpp TIMEOUT 300 RESOURCE
 add_dependencies(zelvane_app_test zelvane-record zelvane_test_front)
 
 add_test(NAME zelvane_artwork
-  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/artwork_test.py)
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/artwork_make_artwork_test.py)
 add_test(NAME zelvane_resources
-  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/zelvane_resources_test.py
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/zelvane_res_test.py
           $<TARGET_FILE:ZELVANE>)
 # Leaves build/screenshots/cd-menu.png and cd-menu-about.png behind: the menu as the
 # build shows it, and with its About box open.
@@ -42,7 +42,7 @@ add_test(NAME zelvane_cd_menu_screenshot
           ${CMAKE_SOURCE_DIR}/tools/cd-menu/cd-menu ${CMAKE_BINARY_DIR})
 # Writes the sample CD as an image in a temporary folder and reads it back.
 add_test(NAME zelvane_cd_image
-  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cd_image_test.py
+  COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/cd_menu_cd_image_test.py
           ${CMAKE_SOURCE_DIR}/tools/cd-menu/cd-image ${CMAKE_BINARY_DIR})
 set_tests_properties(zelvane_artwork zelvane_resources zelvane_cd_image PROPERTIES TIMEOUT 120)
 math(EXPR screenshot_timeout "400 * ${TEST_TIME_SCALE}")

@@ -1,6 +1,7 @@
 // The front-end end to end: ZELVANE.EXE run as a process from a temporary CD tree
 // whose programs are recorders (zelvane-record), driven by real mouse and keyboard input through the
 // X server, with its setting under a key of the test's own.
+#include "cd_tree.h"
 #include "child_process.h"
 #include "message_box.h"
 #include "owner.h"
@@ -29,9 +30,6 @@ constexpr const char *kSection = "Software\\Velmora\\ZELVTEST\\Zelvane";
 constexpr const char *kValue = "ShowWhenCDInserted";
 constexpr int kPictureWidth = 580, kPictureHeight = 435;
 
-const char *const kLaunchFolders[] = {"TRIVE", "WIN32SDK\\MSTOOLS\\BIN\\I386",
-                                      "COMPUSRV\\WINDOWS\\WINCIM"};
-
 // One panel: its centre in picture pixels and what a click on it must start.
 struct Panel {
     POINT centre;
@@ -48,7 +46,7 @@ const Panel kPanels[] = {
     {{507, 208}, "COMPUSRV\\WINDOWS\\WINCIM", "setup.exe", ""},
 };
 
-// One start of a recorder: its command line and current directory.
+// What a start of a recorder is compared on: its command line and current directory.
 struct Start {
     std::string commandLine;
     std::string directory;
@@ -61,12 +59,12 @@ std::ostream &operator<<(std::ostream &out, const Start &start)
 }
 
 // A temporary CD: the front-end in FRONT, and in place of every launched program a
-// recorder that appends how it was started to one file of the tree.
-class CdTree {
+// recorder.
+class MenuCd : public CdTree {
 public:
-    CdTree() : record_(path("starts.txt")), recordFile_("ZELVANE_RECORD_FILE", record_)
+    MenuCd()
     {
-        CreateDirectoryA(path("FRONT").c_str(), nullptr);
+        make_folders("FRONT");
         std::string front = program_dir() + "\\zelvane_front\\";
         WIN32_FIND_DATAA found{};
         owner::unique_hfind search(FindFirstFileA((front + "*").c_str(), &found));
@@ -79,51 +77,26 @@ public:
                 CopyFileA((front + name).c_str(), path("FRONT\\" + target).c_str(), FALSE);
             } while (FindNextFileA(search.get(), &found));
         }
-        for (const char *folder : kLaunchFolders)
-            make_folders(folder);
         for (const Panel &panel : kPanels)
-            CopyFileA((program_dir() + "\\zelvane-record.exe").c_str(),
-                      path(std::string(panel.folder) + "\\" + panel.program).c_str(), FALSE);
+            place_recorder(std::string(panel.folder) + "\\" + panel.program);
     }
 
     // Puts the test build of the picture library, whose colour count the variable
     // PELVEX_TEST_COLOURS sets, in place of the real one.
     bool use_test_picture_library() const
     {
-        return CopyFileA((program_dir() + "\\pelvex_test_colours\\pelvex.dll").c_str(),
-                         path("FRONT\\pelvex.dll").c_str(), FALSE) != 0;
+        return copy_program("pelvex_test_colours\\pelvex.dll", "FRONT\\pelvex.dll");
     }
 
-    std::string path(const std::string &relative) const { return root_.file(relative); }
     std::string exe() const { return path(std::string("FRONT\\") + kAppName + ".EXE"); }
 
     // Every start recorded so far, in order.
     std::vector<Start> starts() const
     {
         std::vector<Start> found;
-        if (!file_exists(record_))
-            return found;
-        std::string text = read_file(record_);
-        size_t begin = 0;
-        for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
-            std::string line = text.substr(begin, end - begin);
-            if (line.rfind("cmdline=", 0) == 0)
-                found.push_back({line.substr(8), ""});
-            else if (line.rfind("cwd=", 0) == 0 && !found.empty())
-                found.back().directory = line.substr(4);
-        }
+        for (const RecordedStart &start : CdTree::starts())
+            found.push_back({start.commandLine, start.directory});
         return found;
-    }
-
-    // Waits until count starts have been recorded.
-    bool wait_for_starts(size_t count, DWORD timeout_ms = 10000) const
-    {
-        for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
-            if (starts().size() >= count)
-                return true;
-            Sleep(50);
-        }
-        return false;
     }
 
     // What a click on panel must start.
@@ -132,18 +105,6 @@ public:
         std::string directory = path(panel.folder);
         return {directory + "\\" + panel.program + " " + panel.arguments, directory};
     }
-
-private:
-    void make_folders(const std::string &relative)
-    {
-        for (size_t at = 0; at != std::string::npos;) {
-            at = relative.find('\\', at + 1);
-            CreateDirectoryA(path(relative.substr(0, at)).c_str(), nullptr);
-        }
-    }
-    TempDir root_;
-    std::string record_;
-    ScopedVariable recordFile_;
 };
 
 // The setting under the test's key.
@@ -181,22 +142,18 @@ class BitmapPixels {
 public:
     BitmapPixels(HMODULE module, UINT id)
         : bitmap_(static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0))),
-          dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap_.get()))
+          dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_.get(), bitmap_.get()))
     {
     }
-    ~BitmapPixels()
-    {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
+    ~BitmapPixels() { SelectObject(dc_.get(), old_); }
     BitmapPixels(const BitmapPixels &) = delete;
     BitmapPixels &operator=(const BitmapPixels &) = delete;
     bool loaded() const { return static_cast<bool>(bitmap_); }
-    COLORREF at(POINT p) const { return GetPixel(dc_, p.x, p.y); }
+    COLORREF at(POINT p) const { return GetPixel(dc_.get(), p.x, p.y); }
 
 private:
     owner::unique_hbitmap bitmap_;
-    HDC dc_;
+    owner::unique_hdc dc_;
     HGDIOBJ old_;
 };
 
@@ -223,7 +180,7 @@ class Menu {
 public:
     // The command line is the program's path, then a blank and the arguments; or the
     // path in quotes with the arguments right after the closing quote.
-    Menu(const CdTree &cd, const std::string &arguments, Name name = Name::Plain)
+    Menu(const MenuCd &cd, const std::string &arguments, Name name = Name::Plain)
     {
         std::string line = cd.exe();
         if (name == Name::QuotedAndJoined)
@@ -335,7 +292,7 @@ protected:
         return menu;
     }
 
-    CdTree cd;
+    MenuCd cd;
 };
 
 TEST_F(ZelvaneApp, CdStartWithStoredZeroEndsAtOnce)

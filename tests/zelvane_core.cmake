@@ -33,7 +33,7 @@ add_wine_test(mfc_test SOURCES mfc_test.cpp ${FRAMEWORK_TEST_RES}/framework_test
 copy_framework_dlls(mfc_test)
 
 add_wine_test(zelvane_core_test
-    SOURCES hotspot_wnd_test.cpp launch_test.cpp picture_logic_test.cpp
+    SOURCES zelvane_hotspot_wnd_test.cpp zelvane_launch_test.cpp pelvex_picture_logic_test.cpp
             ${FRAMEWORK_TEST_RES}/framework_test_res.o
     LIBS zelvane_core RESOURCE_LOCK x_input)
 # The picture library's arithmetic is tested as plain functions.

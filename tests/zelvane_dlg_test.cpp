@@ -3,6 +3,7 @@
 // the cursor over the panels.
 #include "zelvane_dlg.h"
 
+#include "message_recorder.h"
 #include "owner.h"
 #include "windows_util.h"
 #include "x_input.h"
@@ -28,22 +29,15 @@ LRESULT CALLBACK record_sent(int code, WPARAM wParam, LPARAM lParam)
 
 HWND wait_for_menu()
 {
+    // FindWindowEx reads the captions itself: no WM_GETTEXT reaches the menu window.
     for (int tries = 0; tries < 400; ++tries) {
-        HWND found = nullptr;
-        for_each_window([&](HWND w) {
+        HWND w = nullptr;
+        while ((w = FindWindowExA(nullptr, w, "#32770", "Velmora Product Preview CD")) != nullptr) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            char caption[64] = {};
-            GetWindowTextA(w, caption, sizeof caption);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w) &&
-                std::string(caption) == "Velmora Product Preview CD") {
-                found = w;
-                return false;
-            }
-            return true;
-        });
-        if (found)
-            return found;
+            if (pid == GetCurrentProcessId() && IsWindowVisible(w))
+                return w;
+        }
         Sleep(50);
     }
     return nullptr;
@@ -87,8 +81,8 @@ TEST(MenuWindow, OnlyTheMinimisedWindowPaintsTheIcon)
 {
     CZelvaneDlg dlg;
     g_sent.clear();
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, record_sent, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
+    owner::unique_hhook hook(SetWindowsHookExA(WH_CALLWNDPROC, record_sent, nullptr, GetCurrentThreadId()));
+    ASSERT_TRUE(hook);
     size_t open = 0, minimised = 0;
     bool iconic = false;
     with_menu(dlg, [&](HWND window) {
@@ -99,10 +93,89 @@ TEST(MenuWindow, OnlyTheMinimisedWindowPaintsTheIcon)
         SendMessageA(window, WM_PAINT, 0, 0);
         minimised = g_sent.size() - open;
     });
-    UnhookWindowsHookEx(hook);
+    hook.reset();
     EXPECT_EQ(open, 0u);
     ASSERT_TRUE(iconic);
     EXPECT_EQ(minimised, 1u);
+}
+
+// Messages whose coming depends on the pointer, the input method or the desktop, not
+// on the menu window: left out before the sequence is compared.
+bool incidental(const RecordedMessage &m)
+{
+    switch (m.message) {
+    case WM_GETICON:
+    case WM_GETOBJECT:
+    case WM_IME_SETCONTEXT:
+    case WM_IME_NOTIFY:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_TIMER:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TEST(MenuWindow, OpeningAndClosingSendsAndPostsItsMessagesInOrder)
+{
+    SetCursorPos(0, 0);
+    CZelvaneDlg dlg;
+    ThreadMessageLog log;
+    HWND menu = nullptr;
+    // The close comes once the window has painted, so painting stays before it.
+    with_menu(dlg, [&](HWND window) {
+        menu = window;
+        Sleep(1500);
+    });
+    ASSERT_NE(menu, nullptr);
+    std::vector<RecordedMessage> recorded = log.of(menu);
+    std::erase_if(recorded, incidental);
+    constexpr Delivery sent = Delivery::Sent, posted = Delivery::Posted;
+    const std::vector<ExpectedMessage> expected = {
+        {WM_NCCREATE, sent},
+        {WM_NCCALCSIZE, sent},
+        {WM_CREATE, sent},
+        {WM_SIZE, sent},
+        {WM_MOVE, sent},
+        {WM_SETFONT, sent},
+        {WM_INITDIALOG, sent},
+        // The picture control, made in OnInitDialog.
+        {WM_PARENTNOTIFY, sent, false, true, MAKEWPARAM(WM_CREATE, 1000)},
+        // Centred.
+        {WM_WINDOWPOSCHANGING, sent},
+        {WM_WINDOWPOSCHANGED, sent},
+        {WM_MOVE, sent},
+        // Shown and activated; whether the application was active before depends on
+        // the desktop.
+        {WM_QUERYNEWPALETTE, sent, true},
+        {WM_ACTIVATEAPP, sent, true, true, TRUE},
+        {WM_NCACTIVATE, sent},
+        {WM_ACTIVATE, sent, false, true, WA_ACTIVE},
+        {WM_SHOWWINDOW, sent, false, true, TRUE},
+        {WM_WINDOWPOSCHANGING, sent},
+        {WM_NCPAINT, sent},
+        {WM_ERASEBKGND, sent},
+        {WM_CTLCOLORDLG, sent},
+        {WM_WINDOWPOSCHANGED, sent},
+        {WM_PAINT, posted},
+        {WM_CTLCOLORBTN, sent},
+        {WM_CTLCOLORSTATIC, sent},
+        // Closed: the check box is read, the window hidden, deactivated and destroyed.
+        {WM_COMMAND, posted, false, true, IDCANCEL},
+        {WM_CTLCOLORBTN, sent, true},
+        {WM_SETFOCUS, sent},
+        {WM_WINDOWPOSCHANGING, sent},
+        {WM_WINDOWPOSCHANGED, sent},
+        {WM_NCACTIVATE, sent},
+        {WM_ACTIVATE, sent, false, true, WA_INACTIVE},
+        {WM_ACTIVATEAPP, sent, true, true, FALSE},
+        {WM_KILLFOCUS, sent},
+        {WM_DESTROY, sent},
+        {WM_NCDESTROY, sent},
+    };
+    EXPECT_TRUE(matches_sequence(recorded, expected));
 }
 
 HCURSOR cursor_after_move_to(POINT screen)

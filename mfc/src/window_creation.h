@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mfc.h"
+#include "owner.h"
 
 // Binds the next window this thread creates to an object, from the creation hook on,
 // so the object sees every message of the window, WM_NCCREATE included.
@@ -15,8 +16,7 @@ public:
     }
     ~WindowCreation()
     {
-        if (hook_ != nullptr)
-            ::UnhookWindowsHookEx(hook_);
+        owner::close_field<owner::unique_hhook>(hook_);
         hook_ = previousHook_;
         pending_ = previousPending_;
     }

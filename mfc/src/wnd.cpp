@@ -46,8 +46,7 @@ LRESULT CALLBACK WindowCreation::hook(int code, WPARAM wParam, LPARAM lParam) no
         CWnd *pWnd = pending_;
         pending_ = nullptr;
         // Only the first window is bound; the controls of a dialog come after it.
-        ::UnhookWindowsHookEx(hook_);
-        hook_ = nullptr;
+        owner::close_field<owner::unique_hhook>(hook_);
         pWnd->Attach(reinterpret_cast<HWND>(wParam));
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

@@ -87,6 +87,11 @@ std::string current_directory()
     return std::string(path, n < MAX_PATH ? n : 0);
 }
 
+std::string padded(const std::string &text, size_t width)
+{
+    return text + std::string(width - text.size(), ' ');
+}
+
 std::string upper_case(std::string text)
 {
     CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));

@@ -73,6 +73,8 @@ private:
 
 // The process's current directory, as GetCurrentDirectoryA gives it.
 std::string current_directory();
+// text followed by blanks up to width, as a fixed-width text field holds it.
+std::string padded(const std::string &text, size_t width);
 // text with its letters in upper case, as the system's own upper-casing does.
 std::string upper_case(std::string text);
 

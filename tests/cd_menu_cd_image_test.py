@@ -4,7 +4,7 @@ Joliet names, as Windows reads it, the image holds every file of the sample CD w
 the same bytes, carries the volume label, and its auto-start entry opens the menu on
 the CD with "/cd".
 
-    cd_image_test.py CD_IMAGE_SCRIPT BUILD_DIR
+    cd_menu_cd_image_test.py CD_IMAGE_SCRIPT BUILD_DIR
 """
 
 import configparser

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The resources of the built ZELVANE.EXE, read back from the executable:
 
-    zelvane_resources_test.py PATH_TO_ZELVANE.EXE
+    zelvane_res_test.py PATH_TO_ZELVANE.EXE
 
 dialog templates, the two menu pictures, the icon, the hand cursor and the version
 block."""

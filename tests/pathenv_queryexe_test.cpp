@@ -13,18 +13,11 @@
 #include "test_support.h"
 #include "text_field.h"
 
-using test_support::CurrentDirectoryKeeper;
-using test_support::current_directory;
-using test_support::upper_case;
-using test_support::GuardedField;
-using test_support::ScopedVariable;
-using test_support::TempDir;
+using namespace test_support;
 
 namespace {
 
 constexpr size_t kWidth = QueryExe::kNameWidth;
-
-std::string padded(const std::string &text) { return text + std::string(kWidth - text.size(), ' '); }
 
 // Records every name handed to the locate step and finds nothing.
 bool record(QueryExe &s, int32_t &, void *context)
@@ -38,11 +31,11 @@ std::vector<std::string> tried(const std::string &name, const char *block = null
 {
     QueryExe storage;
     std::vector<std::string> names;
-    std::string field = padded(name);
+    std::string field = padded(name, kWidth);
     uint8_t kind = 0xEE;
     queryexe::lookup(storage, field.data(), &kind, block, record, &names);
     EXPECT_EQ(kind, queryexe::kNotFound);
-    EXPECT_EQ(field, padded(name));
+    EXPECT_EQ(field, padded(name, kWidth));
     return names;
 }
 
@@ -53,7 +46,7 @@ struct Found {
 
 Found query(const std::string &name, const char *block = nullptr)
 {
-    Found found{0xEE, padded(name)};
+    Found found{0xEE, padded(name, kWidth)};
     const char *const environment = block;
     QUERYEXE(found.name.data(), &found.kind, &environment);
     return found;
@@ -62,8 +55,7 @@ Found query(const std::string &name, const char *block = nullptr)
 // The field QUERYEXE hands back for a found program: name, zero byte, spaces.
 std::string handed_back(const std::string &name)
 {
-    std::string field = name + '\0';
-    return field + std::string(kWidth - field.size(), ' ');
+    return padded(name + '\0', kWidth);
 }
 
 // An environment block from NAME=VALUE entries.
@@ -162,9 +154,9 @@ TEST(QueryExeFind, RunTimeProgramsLeaveTheNameAsItWas)
 
     Found prog = query("PROG");
     EXPECT_EQ(prog.kind, queryexe::kRunTimeProgram);
-    EXPECT_EQ(prog.name, padded("PROG"));
+    EXPECT_EQ(prog.name, padded("PROG", kWidth));
     EXPECT_EQ(query("NOSUCHPROG").kind, queryexe::kNotFound);
-    EXPECT_EQ(query("NOSUCHPROG").name, padded("NOSUCHPROG"));
+    EXPECT_EQ(query("NOSUCHPROG").name, padded("NOSUCHPROG", kWidth));
 
     Found com = query(cobdir.file("other.com"));
     EXPECT_EQ(com.kind, queryexe::kExecutable);
@@ -216,7 +208,7 @@ TEST(QueryExeFind, MemberInsideALibraryFileAndTheLibraryReleased)
 
     Found bare = query("MY.LBR\\PROG");
     EXPECT_EQ(bare.kind, queryexe::kRunTimeProgram);
-    EXPECT_EQ(bare.name, padded("MY.LBR\\PROG"));
+    EXPECT_EQ(bare.name, padded("MY.LBR\\PROG", kWidth));
     EXPECT_FALSE(member_visible());
     Found full = query(dir.file("my.lbr\\prog.int"));
     EXPECT_EQ(full.kind, queryexe::kRunTimeProgram);

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "cd_tree.h"
 #include "child_process.h"
 #include "launch.h"
 #include "message_box.h"
@@ -102,16 +103,11 @@ class CdTree : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        base = root.file("cd base");
-        for (const char *dir : {"", "\\FRONT", "\\TRIVE", "\\COMPUSRV", "\\COMPUSRV\\WINDOWS",
-                                "\\COMPUSRV\\WINDOWS\\WINCIM"})
-            CreateDirectoryA((base + dir).c_str(), nullptr);
-        std::string bin = program_dir();
-        CopyFileA((bin + "\\zelvane-launcher.exe").c_str(), (base + "\\FRONT\\ZELVANE.EXE").c_str(), FALSE);
-        CopyFileA((bin + "\\mfc.dll").c_str(), (base + "\\FRONT\\mfc.dll").c_str(), FALSE);
-        for (const char *place : {"\\TRIVE\\tour.exe", "\\COMPUSRV\\WINDOWS\\WINCIM\\setup.exe",
-                                  "\\run.exe"})
-            CopyFileA((bin + "\\zelvane-record.exe").c_str(), (base + place).c_str(), FALSE);
+        cd.make_folders("FRONT");
+        cd.copy_program("zelvane-launcher.exe", "FRONT\\ZELVANE.EXE");
+        cd.copy_program("mfc.dll", "FRONT\\mfc.dll");
+        for (const char *place : {"TRIVE\\tour.exe", "COMPUSRV\\WINDOWS\\WINCIM\\setup.exe", "run.exe"})
+            cd.place_recorder(place);
     }
     void TearDown() override
     {
@@ -139,40 +135,25 @@ protected:
         return code;
     }
 
-    // The recorded starts, each as its three lines, once count of them are there. Wine
-    // shows a child an unquoted program path with blanks in quotes; they are dropped.
-    std::vector<std::vector<std::string>> records(size_t count)
+    // The recorded starts, once count of them are there.
+    std::vector<RecordedStart> starts(size_t count)
     {
-        std::vector<std::vector<std::string>> blocks;
-        for (int tries = 0; tries < 100; ++tries) {
-            blocks.clear();
-            std::string text = file_exists(record) ? read_file(record) : "";
-            std::vector<std::string> lines;
-            std::erase(text, '"');
-            for (size_t at = 0, next; (next = text.find('\n', at)) != std::string::npos; at = next + 1)
-                lines.push_back(text.substr(at, next - at));
-            for (size_t i = 0; i + 3 <= lines.size(); i += 3)
-                blocks.push_back({lines[i], lines[i + 1], lines[i + 2]});
-            if (blocks.size() >= count)
-                break;
-            Sleep(50);
-        }
-        return blocks;
+        cd.wait_for_starts(count, 5000);
+        return cd.starts();
     }
 
-    TempDir root;
-    std::string base, record = root.file("record.txt");
-    ScopedVariable recordFile{"ZELVANE_RECORD_FILE", record};
+    test_support::CdTree cd{"cd base"};
+    std::string base = cd.path("");
 };
 
 TEST_F(CdTree, StartsTheProgramInItsFolderWithTheCommandLineAndStartupInfo)
 {
     EXPECT_EQ(launch("1|tour.exe|TRIVE|", SW_SHOWMINNOACTIVE), 1u);
-    auto blocks = records(1);
-    ASSERT_EQ(blocks.size(), 1u);
-    EXPECT_EQ(blocks[0][0], "cmdline=" + base + "\\TRIVE\\tour.exe ");
-    EXPECT_EQ(blocks[0][1], "cwd=" + base + "\\TRIVE");
-    EXPECT_EQ(blocks[0][2], "show=1," + std::to_string(SW_SHOWMINNOACTIVE))
+    auto started = starts(1);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].commandLine, base + "\\TRIVE\\tour.exe ");
+    EXPECT_EQ(started[0].directory, base + "\\TRIVE");
+    EXPECT_EQ(started[0].show, "1," + std::to_string(SW_SHOWMINNOACTIVE))
         << "the front-end's own start-up information is handed on";
 }
 
@@ -180,23 +161,23 @@ TEST_F(CdTree, SeveralLevelsEmptyFolderAndTwoLaunchesInARow)
 {
     EXPECT_EQ(launch("2|setup.exe|COMPUSRV\\WINDOWS\\WINCIM|/x y"), 2u);
     EXPECT_EQ(launch("1|run.exe||"), 1u);
-    auto blocks = records(3);
-    ASSERT_EQ(blocks.size(), 3u);
+    auto started = starts(3);
+    ASSERT_EQ(started.size(), 3u);
     std::string deep = base + "\\COMPUSRV\\WINDOWS\\WINCIM";
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(blocks[i][0], "cmdline=" + deep + "\\setup.exe /x y");
-        EXPECT_EQ(blocks[i][1], "cwd=" + deep) << "the second launch builds its paths afresh";
+        EXPECT_EQ(started[i].commandLine, deep + "\\setup.exe /x y");
+        EXPECT_EQ(started[i].directory, deep) << "the second launch builds its paths afresh";
     }
-    EXPECT_EQ(blocks[2][0], "cmdline=" + base + "\\run.exe ");
-    EXPECT_EQ(blocks[2][1], "cwd=" + base);
+    EXPECT_EQ(started[2].commandLine, base + "\\run.exe ");
+    EXPECT_EQ(started[2].directory, base);
 }
 
 TEST_F(CdTree, ArgumentTextSkipsTheBlanksBeforeItAndKeepsThoseAfter)
 {
     EXPECT_EQ(launch("  \t 1|run.exe||x  "), 1u);
-    auto blocks = records(1);
-    ASSERT_EQ(blocks.size(), 1u);
-    EXPECT_EQ(blocks[0][0], "cmdline=" + base + "\\run.exe x  ");
+    auto started = starts(1);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].commandLine, base + "\\run.exe x  ");
 }
 
 TEST_F(CdTree, MissingProgramShowsTheBoxWithTheWholeCommandLine)
@@ -226,7 +207,7 @@ TEST_F(CdTree, TooLongIsRefusedWithTheSameBox)
     EXPECT_EQ(box->text.rfind("Unable to execute " + base + "\\TRIVE\\tour.exe aaa", 0), 0u);
     press_ok(*box);
     EXPECT_EQ(WaitForSingleObject(child.process(), 5000), WAIT_OBJECT_0);
-    EXPECT_TRUE(records(0).empty());
+    EXPECT_TRUE(cd.starts().empty());
 }
 
 // In the test program itself: the CD base is the build folder above the tests folder.

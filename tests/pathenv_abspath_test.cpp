@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kWidth = 255;
 
-std::string field(const std::string &text) { return text + std::string(kWidth - text.size(), ' '); }
+std::string field(const std::string &text) { return test_support::padded(text, kWidth); }
 
 // ABSPATH through its entry, with input and output as two fields; the result
 // without its padding, after checking that the padding is all spaces.

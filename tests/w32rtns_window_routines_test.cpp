@@ -11,31 +11,12 @@
 #include "program.h"
 #include "qurdex.h"
 #include "test_support.h"
+#include "test_window.h"
 #include "w32enum.h"
 
+using test_support::TestWindow;
+
 namespace {
-
-// A hidden top-level window of a class of its own, destroyed with the object.
-class TestWindow {
-public:
-    TestWindow(const char *className, const char *title)
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = className;
-        RegisterClassA(&wc);
-        window_.reset(CreateWindowA(className, title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr));
-    }
-    TestWindow(const TestWindow &) = delete;
-    TestWindow &operator=(const TestWindow &) = delete;
-    uint32_t handle() const { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window())); }
-    HWND window() const { return window_.get(); }
-
-private:
-    owner::unique_hwnd window_;
-};
 
 const uint32_t kOwnProcess = GetCurrentProcessId();
 // Process ids are multiples of four; this one belongs to no process.

@@ -11,24 +11,17 @@
 #include "entries.h"
 #include "test_support.h"
 
-using test_support::CurrentDirectoryKeeper;
-using test_support::current_directory;
-using test_support::upper_case;
-using test_support::GuardedField;
-using test_support::ScopedVariable;
-using test_support::TempDir;
+using namespace test_support;
 
 namespace {
 
 constexpr size_t kWidth = AppDirSwitch::kPathWidth;
 
-std::string padded(const std::string &text) { return text + std::string(kWidth - text.size(), ' '); }
-
 // The work path for appDir when the variable it names has value (empty: unset).
 std::string expanded(const std::string &appDir, const std::string &value = "")
 {
     AppDirSwitch s;
-    std::string field = padded(appDir);
+    std::string field = padded(appDir, kWidth);
     appdir::expand(s, field.data(), value);
     std::string work(s.workPath, kWidth);
     return work.substr(0, work.find_last_not_of(' ') + 1);
@@ -76,17 +69,17 @@ TEST(AppDirExpansion, ScansStopAtTheEndsOfTheirFields)
 
     // A value whose first element fills the work path: that element alone.
     std::string value(300, 'v');
-    std::string field = padded("$PATHSFULL\\tail");
+    std::string field = padded("$PATHSFULL\\tail", kWidth);
     appdir::expand(s, field.data(), value);
     EXPECT_EQ(s.valueEnd, kWidth + 1);
     EXPECT_EQ(std::string(s.workPath, kWidth), value.substr(0, kWidth));
 
     // A NUL ends appDir's text as it ends the name.
-    std::string nul = padded("C:\\A");
+    std::string nul = padded("C:\\A", kWidth);
     nul[4] = '\0';
     nul[5] = 'x';
     appdir::expand(s, nul.data(), "");
-    EXPECT_EQ(std::string(s.workPath, kWidth), padded("C:\\A"));
+    EXPECT_EQ(std::string(s.workPath, kWidth), padded("C:\\A", kWidth));
 }
 
 TEST(AppDirSwitch, CreatesMissingLevelsThenSwitchesBack)

@@ -145,15 +145,6 @@ protected:
         ASSERT_TRUE(CopyFileA((dir + "\\qurdex.dll").c_str(), app.file("qurdex.dll").c_str(), FALSE));
     }
 
-    std::vector<std::string> lines() const
-    {
-        std::vector<std::string> texts;
-        for (const auto &m : recorder.messages)
-            if (m.message == 0x0402)
-                texts.push_back(m.text);
-        return texts;
-    }
-
     test_support::CurrentDirectoryKeeper keeper;
     TempDir app;
     actionfile::ActionFile file;
@@ -189,7 +180,7 @@ TEST_F(Action, InterpreterRunsTheCommandAndItsOutputArrivesAsLines)
 {
     describe("program = cmd.exe\ncommandLine = echo interpreted\nkind = 4\n");
     EXPECT_EQ(run(nullptr), 0);
-    std::vector<std::string> got = lines();
+    std::vector<std::string> got = recorder.lines();
     EXPECT_NE(std::find(got.begin(), got.end(), "interpreted"), got.end());
 }
 
@@ -226,7 +217,7 @@ TEST_F(Action, HandOverProgramGetsTheReadHandleAndTheBlock)
     const std::string digits(g_controller.action.handleDigits, 10);
     EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << digits;
     EXPECT_EQ(g_controller.action.handleDigits[10], '\0');
-    std::vector<std::string> got = lines();
+    std::vector<std::string> got = recorder.lines();
     const std::string started = "hand-over: started as " + app.file("tramespe.exe") + " " + digits;
     ASSERT_FALSE(got.empty());
     EXPECT_TRUE(same_path(got[0], started)) << got[0];
@@ -409,7 +400,7 @@ TEST_F(Action, NoticePipeIsNotInheritedByLaterChildren)
     describe("program = " + writer() + "\ncommandLine = peek " +
              std::to_string(reinterpret_cast<uintptr_t>(noticeRead)) + "\n");
     run(nullptr);
-    EXPECT_EQ(lines(), (std::vector<std::string>{"peek none"}));
+    EXPECT_EQ(recorder.lines(), (std::vector<std::string>{"peek none"}));
 
     HANDLE writeHandle = nullptr;
     void *data = nullptr;
@@ -428,7 +419,7 @@ TEST_F(Action, TablesOnTwoThreadsRunOneAfterTheOtherEachWhole)
     std::vector<std::string> aThenB = a, bThenA = b;
     aThenB.insert(aThenB.end(), b.begin(), b.end());
     bThenA.insert(bThenA.end(), a.begin(), a.end());
-    const std::vector<std::string> got = lines();
+    const std::vector<std::string> got = recorder.lines();
     EXPECT_TRUE(got == aThenB || got == bThenA) << ::testing::PrintToString(got);
 }
 
@@ -453,7 +444,7 @@ TEST_F(Action, TableFromAnotherThreadWaitsForTheRunningFileTable)
     ASSERT_TRUE(returned);
     std::vector<std::string> expected = fileLines;
     expected.push_back("X");
-    EXPECT_EQ(lines(), expected);
+    EXPECT_EQ(recorder.lines(), expected);
 }
 
 TEST_F(Action, CallsFromTheLineHandlerOnTheRunningThreadAreRefused)
@@ -473,7 +464,7 @@ TEST_F(Action, CallsFromTheLineHandlerOnTheRunningThreadAreRefused)
     recorder.onMessage = nullptr;
     EXPECT_EQ(nestedAction, kControllerBusy);
     EXPECT_EQ(nestedLaunch, 1);
-    EXPECT_EQ(lines(), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(recorder.lines(), (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(g_controller.action.exitCode.get(), 3u);
     EXPECT_FALSE(test_support::file_exists(app.file("nested.txt")));
     EXPECT_TRUE(same_path(test_support::current_directory(), startDirectory));
