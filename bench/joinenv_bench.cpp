@@ -37,8 +37,8 @@ std::vector<std::string> setting_texts()
             int n = k * 50 + i;
             char setting[40];
             if (i % 3 == 0)
-                std::snprintf(setting, sizeof setting, "%c%04d=%%%c%04d%%;x\n", 'A' + (n * 7) % 26, n % 100,
-                              'A' + ((n + 1) * 7) % 26, (n + 1) % 100);
+                std::snprintf(setting, sizeof setting, "%c%04d=%%%c%04d%%;x\n", 'A' + (n * 7) % 26,
+                              n % 100, 'A' + ((n + 1) * 7) % 26, (n + 1) % 100);
             else
                 std::snprintf(setting, sizeof setting, "N%c%03d=%d\n", 'A' + n % 26, n, n);
             text += setting;

@@ -205,12 +205,14 @@ int main(int argc, char **argv)
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "BenchHost";
     RegisterClassA(&wc);
-    g_window = CreateWindowA("BenchHost", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    g_window =
+        CreateWindowA("BenchHost", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     W32RTNS();
     qx_register_entry("QuennetGetOutputHandle", reinterpret_cast<void *>(&give_window));
 
     std::printf("medians of %d runs\n", kRuns);
-    auto a = medians({[] { waitexe("bulk"); }, [] { plain_drain("bulk"); }, [] { minimal_pump("bulk"); }});
+    auto a = medians(
+        {[] { waitexe("bulk"); }, [] { plain_drain("bulk"); }, [] { minimal_pump("bulk"); }});
     std::printf("(a) 16 MiB of 80-byte lines in 64 KiB writes\n"
                 "    WAITEXE %.1f MB/s, plain drain %.1f MB/s, minimal per-line pump %.1f MB/s\n"
                 "    WAITEXE / pump %.2f (goal >= 0.9), WAITEXE / drain %.2f, pump / drain %.2f\n",
@@ -219,12 +221,19 @@ int main(int argc, char **argv)
 
     const size_t smallBytes = kSmallLines * kLineBytes;
     auto b = medians({[] { waitexe("lines"); }, [] { plain_drain("lines"); }});
-    std::printf("(b) 20,000 lines of 80 bytes, one WriteFile each\n"
-                "    WAITEXE %.2f MB/s, plain drain %.2f MB/s, WAITEXE / drain %.2f (goal >= 0.9)\n",
-                mb_per_s(smallBytes, b[0]), mb_per_s(smallBytes, b[1]), b[1] / b[0]);
+    std::printf(
+        "(b) 20,000 lines of 80 bytes, one WriteFile each\n"
+        "    WAITEXE %.2f MB/s, plain drain %.2f MB/s, WAITEXE / drain %.2f (goal >= 0.9)\n",
+        mb_per_s(smallBytes, b[0]), mb_per_s(smallBytes, b[1]), b[1] / b[0]);
 
-    auto c = medians({[] { for (int i = 0; i < kLaunches; ++i) waitexe("exit"); },
-                      [] { for (int i = 0; i < kLaunches; ++i) plain_launch(); }});
+    auto c = medians({[] {
+                          for (int i = 0; i < kLaunches; ++i)
+                              waitexe("exit");
+                      },
+                      [] {
+                          for (int i = 0; i < kLaunches; ++i)
+                              plain_launch();
+                      }});
     std::printf("(c) %d launches of a child that exits at once\n"
                 "    WAITEXE %.2f ms per launch, plain %.2f ms, ratio %.2f (goal <= 1.1)\n",
                 kLaunches, c[0] * 1000 / kLaunches, c[1] * 1000 / kLaunches, c[0] / c[1]);

@@ -108,9 +108,11 @@ TEST(ActionFileText, DefaultsAndNamedFields)
 TEST(ActionFileText, FaultsAreRefusedWithTheirLine)
 {
     EXPECT_EQ(parse_error("[entry]\nkind = 256\n").rfind("line 2:", 0), 0u);
-    EXPECT_NE(parse_error("[entry]\nnoticeTag = 1234567890123\n").find("at most 12"), std::string::npos);
+    EXPECT_NE(parse_error("[entry]\nnoticeTag = 1234567890123\n").find("at most 12"),
+              std::string::npos);
     EXPECT_NE(parse_error("[entry]\ntitle = \"x\" unended\n").find("no NUL"), std::string::npos);
-    EXPECT_NE(parse_error("[entry]\nprogramme = x\n").find("no field named programme"), std::string::npos);
+    EXPECT_NE(parse_error("[entry]\nprogramme = x\n").find("no field named programme"),
+              std::string::npos);
     EXPECT_NE(parse_error("[entry]\nprogram = \"open\n").find("closing quote"), std::string::npos);
     EXPECT_NE(parse_error("program = x\n").find("before the first section"), std::string::npos);
     EXPECT_NE(parse_error("[entry]\n[header]\n").find("one header"), std::string::npos);
@@ -129,12 +131,14 @@ TEST(ActionFileTool, WritesAFileAndDumpsItBack)
 {
     test_support::TempDir dir;
     const std::string tool = test_support::program_dir() + "\\actionfile.exe";
-    test_support::write_file(dir.file("in.txt"), "[header]\nappDir = C:\\WORK\n[entry]\n"
-                                                 "program = cmd.exe\ncommandLine = cmd.exe /c dir\nkind = 4\n");
+    test_support::write_file(dir.file("in.txt"),
+                             "[header]\nappDir = C:\\WORK\n[entry]\n"
+                             "program = cmd.exe\ncommandLine = cmd.exe /c dir\nkind = 4\n");
     test_support::ChildRun run =
         test_support::run_child(tool + " write " + dir.file("in.txt") + " " + dir.file("a.act"));
     ASSERT_EQ(run.exitCode, 0u) << run.output;
-    EXPECT_EQ(test_support::read_file(dir.file("a.act")).size(), sizeof(ActionHeader) + sizeof(ActionEntry));
+    EXPECT_EQ(test_support::read_file(dir.file("a.act")).size(),
+              sizeof(ActionHeader) + sizeof(ActionEntry));
 
     run = test_support::run_child(tool + " dump " + dir.file("a.act"));
     ASSERT_EQ(run.exitCode, 0u);
@@ -142,9 +146,11 @@ TEST(ActionFileTool, WritesAFileAndDumpsItBack)
     EXPECT_NE(run.output.find("kind = 4"), std::string::npos);
     // What the dump shows writes the same file again.
     test_support::write_file(dir.file("again.txt"), run.output);
-    run = test_support::run_child(tool + " write " + dir.file("again.txt") + " " + dir.file("b.act"));
+    run =
+        test_support::run_child(tool + " write " + dir.file("again.txt") + " " + dir.file("b.act"));
     ASSERT_EQ(run.exitCode, 0u) << run.output;
-    EXPECT_EQ(test_support::read_file(dir.file("b.act")), test_support::read_file(dir.file("a.act")));
+    EXPECT_EQ(test_support::read_file(dir.file("b.act")),
+              test_support::read_file(dir.file("a.act")));
 
     test_support::write_file(dir.file("bad.txt"), "[entry]\nkind = x\n");
     run = test_support::run_child(tool + " write " + dir.file("bad.txt") + " " + dir.file("c.act"));

@@ -27,7 +27,7 @@ TEST(ConsoleHost, PrintsEachLineOfTheChildWithCrLf)
 {
     std::string writer = test_support::program_dir() + "\\w32-writer.exe";
     auto run = run_host(demo_dir() + "\\launch_host.exe " + writer +
-                                       " out one\\r\\ntwo\\r\\n err three\\r\\n out \\r\\nlast exit 4");
+                        " out one\\r\\ntwo\\r\\n err three\\r\\n out \\r\\nlast exit 4");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.output, "one\r\ntwo\r\nthree\r\n\r\nlast\r\nWAITEXE status 0, exit code 4\r\n");
     EXPECT_EQ(run.exitCode, 0u);
@@ -37,11 +37,10 @@ TEST(ConsoleHost, SampleChildLinesAndExitCode)
 {
     auto run = run_host(demo_dir() + "\\launch_host.exe " + demo_dir() + "\\sample_child.exe");
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.output,
-              "sample child: first line on standard output\r\n"
-              "sample child: a line on standard error\r\n"
-              "sample child: last line, without CR LF\r\n"
-              "WAITEXE status 0, exit code 3\r\n");
+    EXPECT_EQ(run.output, "sample child: first line on standard output\r\n"
+                          "sample child: a line on standard error\r\n"
+                          "sample child: last line, without CR LF\r\n"
+                          "WAITEXE status 0, exit code 3\r\n");
 }
 
 TEST(ConsoleHost, WithoutTheHostDllTheMissingEntryEndsTheRun)

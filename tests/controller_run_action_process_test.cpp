@@ -27,20 +27,28 @@ TEST(TarvelActions, ActionFileOfThreeKindsRunsInOrder)
 {
     TempDir dir;
     const std::string programs = test_support::program_dir();
-    ASSERT_TRUE(CopyFileA((programs + "\\handover-report.exe").c_str(), dir.file("tramespe.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((programs + "\\qurdex.dll").c_str(), dir.file("qurdex.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((programs + "\\handover-report.exe").c_str(),
+                          dir.file("tramespe.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((programs + "\\qurdex.dll").c_str(), dir.file("qurdex.dll").c_str(), FALSE));
     test_support::MessageRecorder recorder{0x2001, 0x2001};
     const std::string window = std::to_string(reinterpret_cast<uintptr_t>(recorder.window()));
 
     actionfile::ActionFile file;
     std::string error;
-    ASSERT_TRUE(actionfile::parse("[header]\nappDir = " + dir.path() + "\\work\n"
-                                  "[entry]\nprogram = " + writer() + "\n"
-                                  "commandLine = out direct\\r\\n exit 5\n"
-                                  "noticeTag = FIRST\nwindow = " + window + "\n"
-                                  "[entry]\nprogram = cmd.exe\ncommandLine = echo interpreted\nkind = 4\n"
-                                  "[entry]\nprogram = tramespe.exe\ncommandLine = sample\nkind = 5\n",
-                                  file, error))
+    ASSERT_TRUE(actionfile::parse(
+        "[header]\nappDir = " + dir.path() +
+            "\\work\n"
+            "[entry]\nprogram = " +
+            writer() +
+            "\n"
+            "commandLine = out direct\\r\\n exit 5\n"
+            "noticeTag = FIRST\nwindow = " +
+            window +
+            "\n"
+            "[entry]\nprogram = cmd.exe\ncommandLine = echo interpreted\nkind = 4\n"
+            "[entry]\nprogram = tramespe.exe\ncommandLine = sample\nkind = 5\n",
+        file, error))
         << error;
     test_support::write_file(dir.file("ACTIONS"), actionfile::to_bytes(file));
     // The hand-over program is found on the search path, from the created application
@@ -49,7 +57,8 @@ TEST(TarvelActions, ActionFileOfThreeKindsRunsInOrder)
     GetEnvironmentVariableA("PATH", path, sizeof path);
     test_support::ScopedVariable searchPath("PATH", dir.path() + ";" + path);
 
-    test_support::ChildRun run = test_support::run_child("\"" + kTarvel + "\" ACTIONS", dir.path(), 30000);
+    test_support::ChildRun run =
+        test_support::run_child("\"" + kTarvel + "\" ACTIONS", dir.path(), 30000);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     const size_t direct = run.output.find("direct\r\n");

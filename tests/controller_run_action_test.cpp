@@ -49,10 +49,10 @@ std::string as_quoted_value(const std::string &text)
     return q + "\"";
 }
 
-
-
-bool same_path(const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) == 0; }
-
+bool same_path(const std::string &a, const std::string &b)
+{
+    return _stricmp(a.c_str(), b.c_str()) == 0;
+}
 
 class Action : public ::testing::Test {
 protected:
@@ -79,7 +79,8 @@ protected:
     int32_t run(const int32_t *runMode)
     {
         std::string bytes = actionfile::to_bytes(file);
-        int32_t result = TR010Action(reinterpret_cast<ActionTable *>(bytes.data()), const_cast<int32_t *>(runMode));
+        int32_t result = TR010Action(reinterpret_cast<ActionTable *>(bytes.data()),
+                                     const_cast<int32_t *>(runMode));
         std::string error;
         EXPECT_TRUE(actionfile::from_bytes(bytes, file, error));
         return result;
@@ -142,7 +143,8 @@ protected:
     {
         const std::string dir = test_support::program_dir();
         ASSERT_TRUE(CopyFileA((dir + "\\" + sample).c_str(), app.file(name).c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((dir + "\\qurdex.dll").c_str(), app.file("qurdex.dll").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileA((dir + "\\qurdex.dll").c_str(), app.file("qurdex.dll").c_str(), FALSE));
     }
 
     test_support::CurrentDirectoryKeeper keeper;
@@ -190,14 +192,16 @@ TEST_F(Action, TextsWithoutTheirNulEndAtTheirFieldsEnd)
     // the text ends there.
     std::string command = "report probe.txt ";
     command += std::string(768 - command.size(), 'x');
-    describe("program = " + writer() + "\ncommandLine = " + as_quoted_value(command) + " unended\nkind = 4\n");
+    describe("program = " + writer() + "\ncommandLine = " + as_quoted_value(command) +
+             " unended\nkind = 4\n");
     run(&runModeOne);
     std::vector<std::string> report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report[0], writer() + " cmd.exe /c " + command.substr(0, 757));
 
     // A program name without its NUL is the whole field, spaces and all.
-    describe("program = " + as_quoted_value(writer()) + " unended\ncommandLine = report probe.txt\nkind = 1\n");
+    describe("program = " + as_quoted_value(writer()) +
+             " unended\ncommandLine = report probe.txt\nkind = 1\n");
     run(&runModeOne);
     report = test_support::read_lines(app.file("probe.txt"));
     ASSERT_FALSE(report.empty());
@@ -207,8 +211,9 @@ TEST_F(Action, TextsWithoutTheirNulEndAtTheirFieldsEnd)
 TEST_F(Action, HandOverProgramGetsTheReadHandleAndTheBlock)
 {
     install_hand_over("handover-report.exe", "tramespe.exe");
-    describe("program = original.exe\ncommandLine = original arguments\nkind = 5\nwindow = 0x1234\n",
-             "sharedPart = shared by every hand-over\n");
+    describe(
+        "program = original.exe\ncommandLine = original arguments\nkind = 5\nwindow = 0x1234\n",
+        "sharedPart = shared by every hand-over\n");
     const actionfile::ActionFile before = file;
     // Without a run mode the header gets the process id an earlier run mode left.
     const int32_t recorded = g_controller.action.lastProcessId;
@@ -250,8 +255,10 @@ TEST_F(Action, HandOverProgramNotFoundIsNotStartedAndLeavesNoPipe)
 
 TEST_F(Action, CompletionNoticeComesThroughThePipeNamedByTheMessage)
 {
-    describe("program = " + writer() + "\ncommandLine = exit 0xC0000005\nkind = 7\nnoticeTag = BUILD\n"
-             "window = " + std::to_string(reinterpret_cast<uintptr_t>(recorder.window())) + "\n");
+    describe("program = " + writer() +
+             "\ncommandLine = exit 0xC0000005\nkind = 7\nnoticeTag = BUILD\n"
+             "window = " +
+             std::to_string(reinterpret_cast<uintptr_t>(recorder.window())) + "\n");
     // FREESHAREDMEM's 0 is the result, not SENDMSG's 1: the two calls ended the run.
     EXPECT_EQ(run(nullptr), 0);
     ASSERT_TRUE(recorder.pump_until(
@@ -344,7 +351,8 @@ TEST_F(Action, RunModeChoosesTheLaunchAndTheRecordedProcess)
 TEST_F(Action, HandOverStartedBySingleExeSendsItsEntryBack)
 {
     install_hand_over("handover-reply.exe", "tramespe.exe");
-    describe("program = original.exe\ncommandLine = original arguments\nkind = 5\nreportedProcessId = 4242\n");
+    describe("program = original.exe\ncommandLine = original arguments\nkind = "
+             "5\nreportedProcessId = 4242\n");
     uintptr_t before = test_support::next_handle_value();
     EXPECT_EQ(run(&runModeZero), 0);
     EXPECT_EQ(test_support::next_handle_value(), before);
@@ -372,7 +380,8 @@ TEST_F(Action, HandOverProgramThatLeavesItsBlockUnreadSendsNothingBack)
     describe("program = original.exe\nkind = 5\nreportedProcessId = 4242\n");
     EXPECT_EQ(run(&runModeZero), 0);
     std::string program(entry().program, strnlen(entry().program, sizeof entry().program));
-    EXPECT_TRUE(same_path(program, app.file("tramespe.exe"))) << "the entry stays as the run left it";
+    EXPECT_TRUE(same_path(program, app.file("tramespe.exe")))
+        << "the entry stays as the run left it";
     EXPECT_EQ(file.header.processId, 4242u);
 
     // Nor does one that could not be started.
@@ -386,9 +395,11 @@ TEST_F(Action, HandOverProgramThatLeavesItsBlockUnreadSendsNothingBack)
 TEST_F(Action, NoticePipeIsNotInheritedByLaterChildren)
 {
     const std::string window = std::to_string(reinterpret_cast<uintptr_t>(recorder.window()));
-    describe("program = " + writer() + "\ncommandLine = exit 9\nnoticeTag = BUILD\nwindow = " + window + "\n");
+    describe("program = " + writer() +
+             "\ncommandLine = exit 9\nnoticeTag = BUILD\nwindow = " + window + "\n");
     run(nullptr);
-    HANDLE noticeRead = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(g_controller.run.noticeReadHandle));
+    HANDLE noticeRead =
+        reinterpret_cast<HANDLE>(static_cast<uintptr_t>(g_controller.run.noticeReadHandle));
     HANDLE noticeWrite = g_controller.action.noticeWriteHandle;
     for (HANDLE end : {noticeRead, noticeWrite}) {
         DWORD flags = 0xdeadbeef;
@@ -425,21 +436,22 @@ TEST_F(Action, TablesOnTwoThreadsRunOneAfterTheOtherEachWhole)
 
 TEST_F(Action, TableFromAnotherThreadWaitsForTheRunningFileTable)
 {
-    const std::vector<std::string> fileLines = {"F1", "F2", "F3", "F4", "F5",  "F6",
+    const std::vector<std::string> fileLines = {"F1", "F2", "F3", "F4",  "F5",  "F6",
                                                 "F7", "F8", "F9", "F10", "F11", "F12"};
     write_thread_file(73, fileLines);
     std::string other = line_table({"X"});
     std::atomic<bool> fileRunStarted{false};
     recorder.onMessage = [&](const test_support::RecordedMessage &) { fileRunStarted = true; };
-    const bool returned = run_on_threads(
-        {[] { tarvelthread(73); },
-         [&] {
-             // Called once the file table's first line has arrived.
-             for (int i = 0; i < 6000 && !fileRunStarted; ++i)
-                 Sleep(5);
-             TR010Action(reinterpret_cast<ActionTable *>(other.data()), const_cast<int32_t *>(&runModeOne));
-         }},
-        60000);
+    const bool returned =
+        run_on_threads({[] { tarvelthread(73); },
+                        [&] {
+                            // Called once the file table's first line has arrived.
+                            for (int i = 0; i < 6000 && !fileRunStarted; ++i)
+                                Sleep(5);
+                            TR010Action(reinterpret_cast<ActionTable *>(other.data()),
+                                        const_cast<int32_t *>(&runModeOne));
+                        }},
+                       60000);
     recorder.onMessage = nullptr;
     ASSERT_TRUE(returned);
     std::vector<std::string> expected = fileLines;
@@ -454,10 +466,12 @@ TEST_F(Action, CallsFromTheLineHandlerOnTheRunningThreadAreRefused)
     recorder.onMessage = [&](const test_support::RecordedMessage &m) {
         if (m.message != 0x0402 || nestedAction != -1)
             return;
-        nestedAction = TR010Action(reinterpret_cast<ActionTable *>(inner.data()), const_cast<int32_t *>(&runModeOne));
+        nestedAction = TR010Action(reinterpret_cast<ActionTable *>(inner.data()),
+                                   const_cast<int32_t *>(&runModeOne));
         void *environment = nullptr;
         frame::BigEndian<4> exitCode;
-        nestedLaunch = WAITEXE("", writer().c_str(), "report nested.txt", "", &environment, &exitCode);
+        nestedLaunch =
+            WAITEXE("", writer().c_str(), "report nested.txt", "", &environment, &exitCode);
     };
     describe("program = " + writer() + "\ncommandLine = out \"one\\r\\ntwo\" exit 3\nkind = 7\n");
     EXPECT_EQ(run(&runModeOne), 0);

@@ -35,9 +35,10 @@ TEST(TarvelProcess, StartedByHandShowsTheBoxAndEndsWithItsResult)
     auto box = test_support::wait_for_message_box(child.id(), 20000);
     if (box) {
         EXPECT_EQ(box->caption, "Orlisk");
-        EXPECT_EQ(box->text,
-                  "This executable forms part of Orlisk and should not be run from the command line.\n"
-                  "Contact Technical Support if you received this message whilst using Visual Orlisk.");
+        EXPECT_EQ(
+            box->text,
+            "This executable forms part of Orlisk and should not be run from the command line.\n"
+            "Contact Technical Support if you received this message whilst using Visual Orlisk.");
         test_support::press_ok(*box);
     }
     DWORD exitCode = 0;

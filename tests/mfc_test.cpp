@@ -146,10 +146,10 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CBaseTestWnd, CWnd)
-    ON_MESSAGE(WM_CREATE, OnCreateMsg)
-    ON_MESSAGE(WM_USER + 1, OnFirst)
-    ON_MESSAGE(WM_USER + 2, OnBaseOnly)
-    ON_COMMAND(100, OnBaseCommand)
+ON_MESSAGE(WM_CREATE, OnCreateMsg)
+ON_MESSAGE(WM_USER + 1, OnFirst)
+ON_MESSAGE(WM_USER + 2, OnBaseOnly)
+ON_COMMAND(100, OnBaseCommand)
 END_MESSAGE_MAP()
 
 class CDerivedTestWnd : public CBaseTestWnd {
@@ -172,10 +172,10 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CDerivedTestWnd, CBaseTestWnd)
-    ON_MESSAGE(WM_USER + 1, OnDerivedFirst)
-    ON_MESSAGE(WM_SETTEXT, OnSetTextMsg)
-    ON_MESSAGE(WM_USER + 9, OnThrow)
-    ON_COMMAND_RANGE(200, 210, OnRange)
+ON_MESSAGE(WM_USER + 1, OnDerivedFirst)
+ON_MESSAGE(WM_SETTEXT, OnSetTextMsg)
+ON_MESSAGE(WM_USER + 9, OnThrow)
+ON_COMMAND_RANGE(200, 210, OnRange)
 END_MESSAGE_MAP()
 
 class CTestApp : public CWinApp {
@@ -188,14 +188,14 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
-    ON_COMMAND(ID_HELP, OnTestHelp)
+ON_COMMAND(ID_HELP, OnTestHelp)
 END_MESSAGE_MAP()
 
 TEST(MessageMap, DerivedEntriesWinAndUnmatchedOnesChainToTheBase)
 {
     CDerivedTestWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50),
-                             nullptr, 0));
+    ASSERT_TRUE(
+        wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50), nullptr, 0));
     ASSERT_NE(wnd.m_hWnd, nullptr);
     ASSERT_FALSE(wnd.calls.empty());
     EXPECT_EQ(wnd.calls.front(), "create") << "the object is bound before WM_CREATE";
@@ -222,8 +222,8 @@ TEST(MessageMap, DerivedEntriesWinAndUnmatchedOnesChainToTheBase)
 TEST(MessageMap, ExceptionStopsAtTheWindowProcedure)
 {
     CDerivedTestWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50),
-                             nullptr, 0));
+    ASSERT_TRUE(
+        wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50), nullptr, 0));
     EXPECT_EQ(wnd.SendMessage(WM_USER + 9), 0);
     EXPECT_EQ(wnd.SendMessage(WM_USER + 1), 2) << "the window still works";
 }
@@ -232,8 +232,8 @@ TEST(MessageMap, UnhandledCommandsReachTheApplication)
 {
     CTestApp app;
     CDerivedTestWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50),
-                             nullptr, 0));
+    ASSERT_TRUE(
+        wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50), nullptr, 0));
     wnd.SendMessage(WM_COMMAND, ID_HELP, 0);
     EXPECT_EQ(app.helpCalls, 1);
     wnd.SendMessage(WM_COMMAND, 100, 0);
@@ -243,8 +243,8 @@ TEST(MessageMap, UnhandledCommandsReachTheApplication)
 TEST(Windows, FromHandleGivesTheBoundObjectOrATemporaryOne)
 {
     CDerivedTestWnd wnd;
-    ASSERT_TRUE(wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50),
-                             nullptr, 0));
+    ASSERT_TRUE(
+        wnd.CreateEx(0, test_window_class(), "t", WS_OVERLAPPED, CRect(0, 0, 50, 50), nullptr, 0));
     HWND hWnd = wnd.m_hWnd;
     EXPECT_EQ(CWnd::FromHandle(hWnd), &wnd);
     EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
@@ -263,8 +263,8 @@ TEST(Windows, ChildSeesItsParentObject)
     CDerivedTestWnd parent, child;
     ASSERT_TRUE(parent.CreateEx(0, test_window_class(), "p", WS_OVERLAPPED, CRect(0, 0, 200, 200),
                                 nullptr, 0));
-    ASSERT_TRUE(child.CreateEx(0, test_window_class(), "c", WS_CHILD, CRect(0, 0, 20, 20),
-                               &parent, 7));
+    ASSERT_TRUE(
+        child.CreateEx(0, test_window_class(), "c", WS_CHILD, CRect(0, 0, 20, 20), &parent, 7));
     EXPECT_EQ(child.GetParent(), &parent);
     EXPECT_EQ(parent.GetDlgItem(7), &child);
 }
@@ -318,7 +318,10 @@ public:
     RECT placed{};
 
 protected:
-    void DoDataExchange(CDataExchange *pDX) noexcept override { DDX_Check(pDX, checkId_, m_bValue); }
+    void DoDataExchange(CDataExchange *pDX) noexcept override
+    {
+        DDX_Check(pDX, checkId_, m_bValue);
+    }
     BOOL OnInitDialog() noexcept override
     {
         CDialog::OnInitDialog();
@@ -356,8 +359,8 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(CTestDlg, CDialog)
-    ON_MESSAGE(kActMessage, OnAct)
-    ON_MESSAGE(WM_TIMER, OnTimeout)
+ON_MESSAGE(kActMessage, OnAct)
+ON_MESSAGE(WM_TIMER, OnTimeout)
 END_MESSAGE_MAP()
 
 TEST(Dialog, OkReadsTheCheckBoxBack)

@@ -11,11 +11,11 @@
 #include "qurdex.h"
 #include "test_support.h"
 
-using test_support::CurrentDirectoryKeeper;
 using test_support::current_directory;
-using test_support::upper_case;
+using test_support::CurrentDirectoryKeeper;
 using test_support::GuardedField;
 using test_support::TempDir;
+using test_support::upper_case;
 
 namespace {
 
@@ -163,9 +163,24 @@ TEST(AbsPath, GeneratedPathsKeepTheirPromises)
     TempDir onC;
     ASSERT_TRUE(SetCurrentDirectoryA(onC.path().c_str()));
     std::mt19937 random(20261208);
-    const std::string pieces[] = {".", "..", "...", "a", "Bc", "dir", "x.y", ".z", "\\", "\\\\", " ",
-                                  "/", "LongComponentName", "\\\\srv\\share", "c:", "Z:", "q:"};
-    GuardedField in(254);      // the 254 characters that may be read
+    const std::string pieces[] = {".",
+                                  "..",
+                                  "...",
+                                  "a",
+                                  "Bc",
+                                  "dir",
+                                  "x.y",
+                                  ".z",
+                                  "\\",
+                                  "\\\\",
+                                  " ",
+                                  "/",
+                                  "LongComponentName",
+                                  "\\\\srv\\share",
+                                  "c:",
+                                  "Z:",
+                                  "q:"};
+    GuardedField in(254); // the 254 characters that may be read
     GuardedField out(kWidth);
     AbsPath storage;
     for (int round = 0; round < 3000; ++round) {

@@ -76,8 +76,8 @@ ChildResult run_join_child(const TempDir &dir, const std::string &environment, u
     for (size_t i = 0; i < texts.size(); ++i)
         joined += (i ? "\x01" : "") + texts[i];
     test_support::write_file(textFile, joined);
-    std::string command = "\"" + test_support::program_dir() + "\\joinenv_child.exe\" " + out + " " +
-                          std::to_string(count) + " " + textFile;
+    std::string command = "\"" + test_support::program_dir() + "\\joinenv_child.exe\" " + out +
+                          " " + std::to_string(count) + " " + textFile;
     ChildResult r;
     r.run = test_support::run_child(command, dir.path(), 30000, environment.c_str());
     if (test_support::file_exists(out + ".base"))
@@ -101,8 +101,8 @@ TEST(JoinenvInProcess, TheProcessBaseInOrderThenSettingsThenTheSameBaseAgain)
 
     uint32_t count = 0;
     const char *none = "";
-    std::string firstBlock = env_block_bytes(join(&count, none, none, none, none, none, none, none,
-                                                  none, none));
+    std::string firstBlock =
+        env_block_bytes(join(&count, none, none, none, none, none, none, none, none, none));
     Entries first = entries_of(firstBlock);
     EXPECT_EQ(first, base_in_order(firstBlock));
     // What Wine set when the process started, and no test changes, is there as it is.
@@ -117,8 +117,8 @@ TEST(JoinenvInProcess, TheProcessBaseInOrderThenSettingsThenTheSameBaseAgain)
     count = 12;
     const char *t1 = "PATH=%path%;C:\\ADDED\nFIRST=%T9%";
     const char *t9 = "T9=nine\nwindir=changed";
-    Entries second = entries_of(env_block_bytes(join(&count, t1, none, none, none, none, none, none,
-                                                 none, t9)));
+    Entries second =
+        entries_of(env_block_bytes(join(&count, t1, none, none, none, none, none, none, none, t9)));
     EXPECT_EQ(value_in(second, "PATH"), path + ";C:\\ADDED");
     EXPECT_EQ(value_in(second, "FIRST"), "nine");
     EXPECT_EQ(value_in(second, "WINDIR"), "changed");
@@ -126,8 +126,8 @@ TEST(JoinenvInProcess, TheProcessBaseInOrderThenSettingsThenTheSameBaseAgain)
     EXPECT_EQ(second.size(), first.size() + 2);
 
     count = 0;
-    Entries third = entries_of(env_block_bytes(join(&count, none, none, none, none, none, none, none,
-                                                none, none)));
+    Entries third = entries_of(
+        env_block_bytes(join(&count, none, none, none, none, none, none, none, none, none)));
     EXPECT_EQ(third, first);
     EXPECT_FALSE(test_support::file_exists(tmp.file("zkorgsrt.dat")));
 }
@@ -135,10 +135,10 @@ TEST(JoinenvInProcess, TheProcessBaseInOrderThenSettingsThenTheSameBaseAgain)
 TEST(JoinenvChild, AnEnvironmentOfOurOwnMergedAndTheWorkFileGone)
 {
     TempDir dir;
-    std::string environment =
-        env_block({"=C:=C:\\WORK", "Path=C:\\DOS", "=D:=D:\\", "a=1", "TMP=" + dir.path(), "zz=last"});
-    ChildResult r = run_join_child(dir, environment, 2,
-                                   {"Y=%X%bar\nPATH=%path%;C:\\BIN\nZA=%ZZ%", "X=foo\nA=2\n\nB=50%"});
+    std::string environment = env_block(
+        {"=C:=C:\\WORK", "Path=C:\\DOS", "=D:=D:\\", "a=1", "TMP=" + dir.path(), "zz=last"});
+    ChildResult r = run_join_child(
+        dir, environment, 2, {"Y=%X%bar\nPATH=%path%;C:\\BIN\nZA=%ZZ%", "X=foo\nA=2\n\nB=50%"});
     ASSERT_TRUE(r.run.finished);
     ASSERT_EQ(r.run.exitCode, 0u) << r.run.output;
     Entries base = base_in_order(r.base);
@@ -160,10 +160,11 @@ TEST(JoinenvChild, AnEnvironmentOfOurOwnMergedAndTheWorkFileGone)
     set("Y", "foobar");
     set("PATH", "C:\\DOS;C:\\BIN");
     set("ZA", "last");
-    std::stable_sort(expected.begin(), expected.end(), [](const std::string &a, const std::string &b) {
-        std::string x = a.substr(0, a.find('=')), y = b.substr(0, b.find('='));
-        return x + std::string(256 - x.size(), ' ') < y + std::string(256 - y.size(), ' ');
-    });
+    std::stable_sort(
+        expected.begin(), expected.end(), [](const std::string &a, const std::string &b) {
+            std::string x = a.substr(0, a.find('=')), y = b.substr(0, b.find('='));
+            return x + std::string(256 - x.size(), ' ') < y + std::string(256 - y.size(), ' ');
+        });
     EXPECT_EQ(got, expected);
     EXPECT_EQ(got[0], "=C:=C:\\WORK");
     EXPECT_EQ(got[1], "=D:=D:\\");
@@ -204,9 +205,9 @@ TEST(JoinenvChild, ABaseOverSixtyFourKilobytesGivesEveryEntry)
 {
     TempDir dir;
     std::string big(30000, 'v');
-    ChildResult r = run_join_child(
-        dir, env_block({"B1=" + big, "B2=" + big, "B3=" + big, "TMP=" + dir.path()}), 1,
-        {"C=%B3%"});
+    ChildResult r =
+        run_join_child(dir, env_block({"B1=" + big, "B2=" + big, "B3=" + big, "TMP=" + dir.path()}),
+                       1, {"C=%B3%"});
     ASSERT_TRUE(r.run.finished);
     EXPECT_EQ(r.run.exitCode, 0u) << r.run.output;
     EXPECT_GT(r.base.size(), 65535u);

@@ -64,10 +64,13 @@ protected:
         const char *pointers[9] = {};
         for (size_t i = 0; i < texts.size() && i < 9; ++i)
             pointers[i] = texts[i].c_str();
-        return pathenv::join(*storage, [this] {
-            ++baseReads;
-            return nullBase ? nullptr : base.c_str();
-        }, count, pointers);
+        return pathenv::join(
+            *storage,
+            [this] {
+                ++baseReads;
+                return nullBase ? nullptr : base.c_str();
+            },
+            count, pointers);
     }
     Entries join(const std::vector<std::string> &texts = {})
     {
@@ -102,10 +105,10 @@ protected:
 
 TEST_F(Join, CountZeroGivesTheBaseAscendingWithUpperCaseNames)
 {
-    base = env_block({"Path=C:\\DOS", "windir=C:\\WINDOWS", "b=two", "\xc9t\xe9=summer",
-                     "noequals", "A=1=one", "Zz=last"});
-    EXPECT_EQ(join(), (Entries{"A=1=one", "B=two", "PATH=C:\\DOS", "WINDIR=C:\\WINDOWS",
-                               "ZZ=last", "\xc9T\xe9=summer"}));
+    base = env_block({"Path=C:\\DOS", "windir=C:\\WINDOWS", "b=two", "\xc9t\xe9=summer", "noequals",
+                      "A=1=one", "Zz=last"});
+    EXPECT_EQ(join(), (Entries{"A=1=one", "B=two", "PATH=C:\\DOS", "WINDIR=C:\\WINDOWS", "ZZ=last",
+                               "\xc9T\xe9=summer"}));
     EXPECT_EQ(baseReads, 1);
 }
 
@@ -118,8 +121,7 @@ TEST_F(Join, ABaseOfOneEntryAndTheLargestNameAreKeptAndFound)
     auto other = std::make_unique<Joinenv>();
     storage.swap(other);
     base = env_block({"A=1", "ZZZ=top", "M=2"});
-    EXPECT_EQ(join({"X=%zzz%", "ZZZ=%ZZZ%+"}),
-              (Entries{"A=1", "M=2", "X=top+", "ZZZ=top+"}));
+    EXPECT_EQ(join({"X=%zzz%", "ZZZ=%ZZZ%+"}), (Entries{"A=1", "M=2", "X=top+", "ZZZ=top+"}));
 }
 
 TEST_F(Join, FirstTextWinsAndSeesWhatLaterTextsSet)
@@ -165,7 +167,8 @@ TEST_F(Join, ATextIsReadToItsFirstNulOrNineHundredNinetyNineCharacters)
 TEST_F(Join, EachCallStartsFromTheBase)
 {
     base = env_block({"PATH=C:\\DOS", "B=2"});
-    EXPECT_EQ(join({"NEW=1\nPATH=%PATH%;C:\\X\nB="}), (Entries{"B=", "NEW=1", "PATH=C:\\DOS;C:\\X"}));
+    EXPECT_EQ(join({"NEW=1\nPATH=%PATH%;C:\\X\nB="}),
+              (Entries{"B=", "NEW=1", "PATH=C:\\DOS;C:\\X"}));
     EXPECT_EQ(join(), (Entries{"B=2", "PATH=C:\\DOS"}));
     EXPECT_EQ(join({"OTHER=%NEW%"}), (Entries{"B=2", "OTHER=", "PATH=C:\\DOS"}));
     EXPECT_EQ(baseReads, 1);
@@ -176,7 +179,8 @@ TEST_F(Join, CountAboveNineCountsAsNine)
     base = env_block({"B=1"});
     std::vector<std::string> texts;
     for (int k = 1; k <= 9; ++k)
-        texts.push_back(std::string("T") + std::to_string(k) + "=" + std::to_string(k) + "\nALL=" + std::to_string(k));
+        texts.push_back(std::string("T") + std::to_string(k) + "=" + std::to_string(k) +
+                        "\nALL=" + std::to_string(k));
     Entries got = env_entries(call(texts, 12));
     EXPECT_EQ(got, (Entries{"ALL=1", "B=1", "T1=1", "T2=2", "T3=3", "T4=4", "T5=5", "T6=6", "T7=7",
                             "T8=8", "T9=9"}));
@@ -221,7 +225,8 @@ TEST_F(Join, ABlockOverTheOutputAreaGrowsAndKeepsEveryEntry)
     Entries entries;
     size_t size = 1;
     for (int i = 10; size + 1007 <= 32646; ++i) {
-        entries.push_back(std::string("V") + std::to_string(i) + "=" + std::string(1000, 'a' + i % 26));
+        entries.push_back(std::string("V") + std::to_string(i) + "=" +
+                          std::string(1000, 'a' + i % 26));
         size += entries.back().size() + 1;
     }
     std::string last = "W=" + std::string(32646 - size - 3, 'w');
@@ -268,7 +273,8 @@ TEST_F(Join, NamesLongerThanTheNameFieldAreKeptWhole)
     EXPECT_EQ(value_of(long2), "2");
     EXPECT_EQ(value_of(stem + "BASE"), "b");
     EXPECT_EQ(join({stem + "BASE=%" + stem + "BASE%!"}), (Entries{"A=1", stem + "BASE=b!"}));
-    EXPECT_EQ(join({"M=<%" + std::string(300, 'x') + "%>"}), (Entries{"A=1", "M=<>", stem + "BASE=b"}));
+    EXPECT_EQ(join({"M=<%" + std::string(300, 'x') + "%>"}),
+              (Entries{"A=1", "M=<>", stem + "BASE=b"}));
 }
 
 TEST_F(Join, ABaseOfUpToSixtyFiveThousandFiveHundredThirtyFiveBytesIsTaken)
@@ -276,7 +282,8 @@ TEST_F(Join, ABaseOfUpToSixtyFiveThousandFiveHundredThirtyFiveBytesIsTaken)
     Entries entries;
     size_t size = 1;
     for (int i = 0; size + 108 <= 65535; ++i) {
-        entries.push_back(std::string("E") + std::to_string(10000 + i) + "=" + std::string(100, 'v'));
+        entries.push_back(std::string("E") + std::to_string(10000 + i) + "=" +
+                          std::string(100, 'v'));
         size += entries.back().size() + 1;
     }
     entries.push_back("Z=" + std::string(65535 - size - 3, 'z'));
@@ -293,13 +300,15 @@ TEST_F(Join, ABaseLargerThanThatKeepsEveryEntryAndIsReadOnce)
     // Everything after the first entry begins past byte 65,535: short and long names,
     // an empty value, an empty name, and a name longer than a name length holds.
     std::string longName = "FAR" + std::string(300, 'L');
-    base = env_block({"A=" + std::string(65532, 'a'), "far=1", longName + "=long", "Empty=",
-                      "=E:=E:\\", std::string(65536, 'H') + "=left out", "Last=z"});
+    base = env_block({"A=" + std::string(65532, 'a'), "far=1", longName + "=long",
+                      "Empty=", "=E:=E:\\", std::string(65536, 'H') + "=left out", "Last=z"});
     ASSERT_GT(base.size(), 65536u + 65535u);
-    Entries loaded{"=E:=E:\\", "A=" + std::string(65532, 'a'), "EMPTY=", "FAR=1",
+    Entries loaded{"=E:=E:\\",         "A=" + std::string(65532, 'a'),
+                   "EMPTY=",           "FAR=1",
                    longName + "=long", "LAST=z"};
     EXPECT_EQ(join(), loaded);
-    EXPECT_EQ(join({"FAR=%far%+%" + longName + "%\nNEW=%LAST%%EMPTY%", longName + "=%" + longName + "%!"}),
+    EXPECT_EQ(join({"FAR=%far%+%" + longName + "%\nNEW=%LAST%%EMPTY%",
+                    longName + "=%" + longName + "%!"}),
               (Entries{"=E:=E:\\", "A=" + std::string(65532, 'a'), "EMPTY=", "FAR=1+long!",
                        longName + "=long!", "LAST=z", "NEW=z"}));
     EXPECT_EQ(join(), loaded);
@@ -326,8 +335,9 @@ TEST_F(Join, AFailingSortIsReportedAndTheBaseSortedInMemoryAlike)
         EXPECT_EQ(standard_error_of([&] { got = join(); }),
                   "qurdex: file error 30 on $TMP/zkorgsrt.dat\r\n");
         EXPECT_EQ(got, expected) << directory;
-        EXPECT_EQ(join({"PATH=%PATH%;C:\\BIN\nA=0"}),
-                  (Entries{"=D:=D:\\", "=C:=C:\\WORK", "A=0", "A=dup", "B=2", "PATH=C:\\DOS;C:\\BIN"}));
+        EXPECT_EQ(
+            join({"PATH=%PATH%;C:\\BIN\nA=0"}),
+            (Entries{"=D:=D:\\", "=C:=C:\\WORK", "A=0", "A=dup", "B=2", "PATH=C:\\DOS;C:\\BIN"}));
         EXPECT_EQ(join(), expected);
         EXPECT_EQ(baseReads, 1);
     }
@@ -338,8 +348,8 @@ TEST_F(Join, AWantOfMemoryAnywhereGivesNoBlockAndTheNextCallTheRightOneWithoutRe
 {
     base = env_block({"Path=C:\\DOS", "=C:=C:\\", "B=2", std::string(300, 'n') + "=long"});
     std::vector<std::string> texts{"PATH=%PATH%;C:\\X\nY=%" + std::string(300, 'N') + "%", "X=1"};
-    Entries expected{"=C:=C:\\", "B=2", std::string(300, 'N') + "=long", "PATH=C:\\DOS;C:\\X",
-                     "X=1", "Y=long"};
+    Entries expected{"=C:=C:\\",           "B=2", std::string(300, 'N') + "=long",
+                     "PATH=C:\\DOS;C:\\X", "X=1", "Y=long"};
     // Memory runs out at each allocation in turn, of the first call or of a later one.
     for (bool firstCall : {true, false}) {
         for (long allowed = 0;; ++allowed) {
@@ -357,8 +367,10 @@ TEST_F(Join, AWantOfMemoryAnywhereGivesNoBlockAndTheNextCallTheRightOneWithoutRe
                 }
                 g_allocationsLeft = -1;
             });
-            ASSERT_EQ(join(texts), expected) << "first call " << firstCall << ", allocation " << allowed;
-            ASSERT_EQ(join(), (Entries{"=C:=C:\\", "B=2", std::string(300, 'N') + "=long", "PATH=C:\\DOS"}));
+            ASSERT_EQ(join(texts), expected)
+                << "first call " << firstCall << ", allocation " << allowed;
+            ASSERT_EQ(join(), (Entries{"=C:=C:\\", "B=2", std::string(300, 'N') + "=long",
+                                       "PATH=C:\\DOS"}));
             ASSERT_EQ(baseReads, 1) << "first call " << firstCall << ", allocation " << allowed;
             if (!ranOut)
                 break;
@@ -383,7 +395,8 @@ std::string expand_references(const std::string &value, Lookup lookup)
         if (close == std::string::npos)
             break;
         out += value.substr(i, open - i);
-        if (const std::string *found = lookup(frame::upper_text(value.substr(open + 1, close - open - 1))))
+        if (const std::string *found =
+                lookup(frame::upper_text(value.substr(open + 1, close - open - 1))))
             out += *found;
         i = close + 1;
     }
@@ -439,7 +452,11 @@ std::string random_value(std::mt19937 &random)
     int parts = static_cast<int>(random() % 5);
     for (int i = 0; i < parts; ++i) {
         switch (random() % 4) {
-        case 0: value += '%'; value += random_name(random); value += '%'; break;
+        case 0:
+            value += '%';
+            value += random_name(random);
+            value += '%';
+            break;
         case 1: value += "%"; break;
         case 2: value += " "; break;
         default: value += std::string(1 + random() % 3, static_cast<char>('p' + random() % 5));

@@ -41,7 +41,7 @@ std::vector<std::string> tried(const std::string &name, const char *block = null
 
 struct Found {
     uint8_t kind;
-    std::string name;   // the whole 250-character field
+    std::string name; // the whole 250-character field
 };
 
 Found query(const std::string &name, const char *block = nullptr)
@@ -53,10 +53,7 @@ Found query(const std::string &name, const char *block = nullptr)
 }
 
 // The field QUERYEXE hands back for a found program: name, zero byte, spaces.
-std::string handed_back(const std::string &name)
-{
-    return padded(name + '\0', kWidth);
-}
+std::string handed_back(const std::string &name) { return padded(name + '\0', kWidth); }
 
 // An environment block from NAME=VALUE entries.
 std::string block_of(std::initializer_list<std::string> entries)
@@ -72,9 +69,9 @@ std::string block_of(std::initializer_list<std::string> entries)
 TEST(QueryExeOrder, BareNameTriesBatchOnThePathBeforeExecutableHere)
 {
     EXPECT_EQ(tried("TOOL"), (std::vector<std::string>{
-                                 ".\\TOOL.bat", "$path\\TOOL.bat", "TOOL.exe", "$path\\TOOL.exe", "TOOL.lbr",
-                                 "$cobdir\\TOOL.lbr", "TOOL.gnt", "$cobdir\\TOOL.gnt", "TOOL.int",
-                                 "$cobdir\\TOOL.int"}));
+                                 ".\\TOOL.bat", "$path\\TOOL.bat", "TOOL.exe", "$path\\TOOL.exe",
+                                 "TOOL.lbr", "$cobdir\\TOOL.lbr", "TOOL.gnt", "$cobdir\\TOOL.gnt",
+                                 "TOOL.int", "$cobdir\\TOOL.int"}));
     EXPECT_EQ(tried("TOOL ARG MORE"), tried("TOOL"));
 }
 
@@ -82,15 +79,17 @@ TEST(QueryExeOrder, ExtensionOrDirectoryNarrowsTheSearch)
 {
     EXPECT_EQ(tried("tool.exe"), (std::vector<std::string>{".\\tool.exe", "$path\\tool.EXE"}));
     EXPECT_EQ(tried("prog.int"), (std::vector<std::string>{".\\prog.int", "$cobdir\\prog.INT"}));
-    EXPECT_EQ(tried("C:\\DIR\\PROG"),
-              (std::vector<std::string>{"C:\\DIR\\PROG.bat", "C:\\DIR\\PROG.exe", "C:\\DIR\\PROG.lbr",
-                                        "C:\\DIR\\PROG.gnt", "C:\\DIR\\PROG.int"}));
+    EXPECT_EQ(
+        tried("C:\\DIR\\PROG"),
+        (std::vector<std::string>{"C:\\DIR\\PROG.bat", "C:\\DIR\\PROG.exe", "C:\\DIR\\PROG.lbr",
+                                  "C:\\DIR\\PROG.gnt", "C:\\DIR\\PROG.int"}));
     EXPECT_EQ(tried("C:\\DIR\\PROG.COM"), (std::vector<std::string>{"C:\\DIR\\PROG.COM"}));
     std::vector<std::string> rooted = tried("\\PROG");
     ASSERT_EQ(rooted.size(), 5u);
     EXPECT_EQ(rooted[0], "\\PROG.bat");
     EXPECT_EQ(rooted[4], "\\PROG.int");
-    EXPECT_EQ(tried("MY.LBR\\PROG.INT"), (std::vector<std::string>{".\\MY.LBR\\PROG.INT", "$cobdir\\MY.LBR\\PROG.INT"}));
+    EXPECT_EQ(tried("MY.LBR\\PROG.INT"),
+              (std::vector<std::string>{".\\MY.LBR\\PROG.INT", "$cobdir\\MY.LBR\\PROG.INT"}));
     EXPECT_TRUE(tried(" TOOL").empty());
 }
 
@@ -106,7 +105,8 @@ TEST(QueryExeOrder, GivenBlockListsTheVariablesDirectories)
     // Only NAME= at the start of an entry counts; a lower-case Path= is not PATH.
     std::string lower = block_of({"XPATH=C:\\no", "Path=C:\\P"});
     std::vector<std::string> names = tried("TOOL", lower.c_str());
-    EXPECT_EQ(names, (std::vector<std::string>{".\\TOOL.bat", "TOOL.exe", "TOOL.lbr", "TOOL.gnt", "TOOL.int"}));
+    EXPECT_EQ(names, (std::vector<std::string>{".\\TOOL.bat", "TOOL.exe", "TOOL.lbr", "TOOL.gnt",
+                                               "TOOL.int"}));
 
     std::string empty = block_of({"PATH=;C:\\P"});
     names = tried("tool.exe", empty.c_str());
@@ -191,7 +191,8 @@ TEST(QueryExeFind, MemberInsideALibraryFileAndTheLibraryReleased)
     TempDir dir;
     test_support::write_file(dir.file("PROG.INT"), "int code");
     std::string tool = test_support::program_dir() + "\\..\\dist\\LIBFILE.EXE";
-    auto built = test_support::run_child(tool + " build " + dir.file("MY.LBR") + " " + dir.file("PROG.INT"));
+    auto built =
+        test_support::run_child(tool + " build " + dir.file("MY.LBR") + " " + dir.file("PROG.INT"));
     ASSERT_EQ(built.exitCode, 0u) << built.output;
     DeleteFileA(dir.file("PROG.INT").c_str());
     ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
@@ -216,9 +217,11 @@ TEST(QueryExeFind, MemberInsideALibraryFileAndTheLibraryReleased)
     EXPECT_EQ(query(dir.file("MY.LBR\\NONE")).kind, queryexe::kNotFound);
 
     // A library its user opened stays open across the lookup.
-    std::string record = std::string(1, static_cast<char>(dir.file("MY.LBR").size())) + dir.file("MY.LBR");
+    std::string record =
+        std::string(1, static_cast<char>(dir.file("MY.LBR").size())) + dir.file("MY.LBR");
     uint8_t function = QX_LIBRARY_OPEN, result = 0xEE;
-    ASSERT_EQ(qx_library_file(&function, reinterpret_cast<const uint8_t *>(record.data()), &result), 0);
+    ASSERT_EQ(qx_library_file(&function, reinterpret_cast<const uint8_t *>(record.data()), &result),
+              0);
     EXPECT_EQ(query("MY.LBR\\PROG").kind, queryexe::kRunTimeProgram);
     EXPECT_TRUE(member_visible());
     std::string name = dir.file("MY.LBR");

@@ -11,8 +11,8 @@ namespace {
 
 // A bitmap with a header, its colour table (colours entries, or all the bit count
 // allows when colours is 0) and imageBytes of pixel data.
-std::vector<BYTE> bitmap(WORD bits, DWORD compression, LONG height, DWORD sizeImage,
-                         DWORD colours, size_t imageBytes)
+std::vector<BYTE> bitmap(WORD bits, DWORD compression, LONG height, DWORD sizeImage, DWORD colours,
+                         size_t imageBytes)
 {
     BITMAPINFOHEADER h{};
     h.biSize = sizeof h;

@@ -10,10 +10,10 @@
 #include "qurdex.h"
 #include "test_support.h"
 
-using test_support::CurrentDirectoryKeeper;
 using test_support::current_directory;
-using test_support::upper_case;
+using test_support::CurrentDirectoryKeeper;
 using test_support::TempDir;
+using test_support::upper_case;
 
 namespace {
 
@@ -52,7 +52,8 @@ LocateResult locate(const std::string &name)
 {
     Located located(257);
     uint8_t mode = 0, pathFlag = 0, exist = 0xEE;
-    int32_t status = CBL_LOCATE_FILE((name + " ").c_str(), &mode, located.record(), &exist, &pathFlag);
+    int32_t status =
+        CBL_LOCATE_FILE((name + " ").c_str(), &mode, located.record(), &exist, &pathFlag);
     return {status, exist, located.name()};
 }
 
@@ -194,8 +195,9 @@ TEST(FileNames, JoinAddsSeparatorAndDotOnlyWhereNeeded)
             length->set(256);
         r.joinBufferLength.set(width);
         std::string out(width + 1, '#');
-        int32_t status = CBL_JOIN_FILENAME(&r, out.data(), (std::string(dir) + " ").c_str(),
-                                           (std::string(base) + " ").c_str(), (std::string(ext) + " ").c_str());
+        int32_t status =
+            CBL_JOIN_FILENAME(&r, out.data(), (std::string(dir) + " ").c_str(),
+                              (std::string(base) + " ").c_str(), (std::string(ext) + " ").c_str());
         EXPECT_EQ(out[width], '#');
         if (status == 0) {
             EXPECT_EQ(r.totalLength.get(), trimmed(out.substr(0, width)).size());
@@ -230,7 +232,8 @@ TEST(Locate, FindsFilesNotDirectoriesWithTheirFullName)
 
     Located narrow(10);
     uint8_t mode = 0, pathFlag = 0, exist = 0xEE;
-    EXPECT_EQ(CBL_LOCATE_FILE("TOOL.EXE ", &mode, narrow.record(), &exist, &pathFlag), QX_PATH_FAILED);
+    EXPECT_EQ(CBL_LOCATE_FILE("TOOL.EXE ", &mode, narrow.record(), &exist, &pathFlag),
+              QX_PATH_FAILED);
     EXPECT_EQ(exist, 0);
     EXPECT_EQ(narrow.bytes.substr(2), std::string(10, ' '));
 }
@@ -244,8 +247,10 @@ TEST(Locate, DollarNameSearchesTheVariablesDirectoriesInOrder)
     std::string list = first.path() + ";;\"" + second.path() + "\";" + third.path() + "\\";
     SetEnvironmentVariableA("PathsTestDirs", list.c_str());
 
-    EXPECT_EQ(upper_case(locate("$PATHSTESTDIRS\\PROG.INT").name), upper_case(second.file("PROG.INT")));
-    EXPECT_EQ(upper_case(locate("$pathstestdirs/only.gnt").name), upper_case(third.file("ONLY.GNT")));
+    EXPECT_EQ(upper_case(locate("$PATHSTESTDIRS\\PROG.INT").name),
+              upper_case(second.file("PROG.INT")));
+    EXPECT_EQ(upper_case(locate("$pathstestdirs/only.gnt").name),
+              upper_case(third.file("ONLY.GNT")));
     EXPECT_EQ(locate("$PATHSTESTDIRS\\NONE.INT").exist, 0);
     EXPECT_EQ(locate("$PATHSTESTUNSET\\PROG.INT").exist, 0);
     SetEnvironmentVariableA("PathsTestDirs", nullptr);
@@ -259,7 +264,8 @@ uint8_t open_library(const std::string &name, int32_t *status = nullptr)
     record[0] = static_cast<char>(name.size());
     record.replace(1, name.size(), name);
     uint8_t function = QX_LIBRARY_OPEN, result = 0xEE;
-    int32_t s = qx_library_file(&function, reinterpret_cast<const uint8_t *>(record.data()), &result);
+    int32_t s =
+        qx_library_file(&function, reinterpret_cast<const uint8_t *>(record.data()), &result);
     if (status != nullptr)
         *status = s;
     return result;
@@ -278,8 +284,8 @@ TEST(LibraryFiles, MembersVisibleWhileOpenThenReleased)
 {
     TempDir dir;
     std::string error;
-    ASSERT_TRUE(library_format::write_library(dir.file("MY.LBR"),
-                                              {{"PROG.INT", "int code"}, {"Other.gnt", "gnt code"}}, error))
+    ASSERT_TRUE(library_format::write_library(
+        dir.file("MY.LBR"), {{"PROG.INT", "int code"}, {"Other.gnt", "gnt code"}}, error))
         << error;
     std::string member = dir.file("MY.LBR") + "\\prog.int";
     EXPECT_EQ(locate(member).exist, 0);
@@ -303,18 +309,23 @@ TEST(LibraryFiles, DamagedOrForeignFilesAreNotOpened)
 {
     TempDir dir;
     std::string error;
-    ASSERT_TRUE(library_format::write_library(dir.file("GOOD.LBR"), {{"A.INT", "0123456789"}}, error));
+    ASSERT_TRUE(
+        library_format::write_library(dir.file("GOOD.LBR"), {{"A.INT", "0123456789"}}, error));
     std::string good = test_support::read_file(dir.file("GOOD.LBR"));
 
-    std::string cut = good.substr(0, good.size() - 1);         // member runs past the end
-    std::string shortDirectory = good.substr(0, 30);           // directory cut short
+    std::string cut = good.substr(0, good.size() - 1); // member runs past the end
+    std::string shortDirectory = good.substr(0, 30);   // directory cut short
     std::string manyMembers = good;
-    manyMembers[8] = '\x7F';                                   // count beyond the file
+    manyMembers[8] = '\x7F'; // count beyond the file
     std::string unterminated = good;
-    std::memset(unterminated.data() + 12, 'N', 32);            // name without its NUL
+    std::memset(unterminated.data() + 12, 'N', 32); // name without its NUL
     const std::pair<const char *, std::string> damaged[] = {
-        {"CUT.LBR", cut}, {"SHORT.LBR", shortDirectory}, {"MANY.LBR", manyMembers},
-        {"NAME.LBR", unterminated}, {"TEXT.LBR", "just some text, not a library"}, {"EMPTY.LBR", ""}};
+        {"CUT.LBR", cut},
+        {"SHORT.LBR", shortDirectory},
+        {"MANY.LBR", manyMembers},
+        {"NAME.LBR", unterminated},
+        {"TEXT.LBR", "just some text, not a library"},
+        {"EMPTY.LBR", ""}};
     for (const auto &[name, bytes] : damaged) {
         test_support::write_file(dir.file(name), bytes);
         int32_t status = 0;
@@ -324,7 +335,8 @@ TEST(LibraryFiles, DamagedOrForeignFilesAreNotOpened)
     EXPECT_EQ(open_library(dir.file("MISSING.LBR")), QX_LIBRARY_NOT_OPENED);
     uint8_t function = 7, result = 0;
     std::string record = "\x08GOOD.LBR";
-    EXPECT_NE(qx_library_file(&function, reinterpret_cast<const uint8_t *>(record.data()), &result), 0);
+    EXPECT_NE(qx_library_file(&function, reinterpret_cast<const uint8_t *>(record.data()), &result),
+              0);
     EXPECT_EQ(result, QX_LIBRARY_NOT_OPENED);
 }
 
@@ -336,7 +348,8 @@ TEST(LibraryFiles, ToolBuildsAndListsAndRefusesBadMembers)
     std::string tool = test_support::program_dir() + "\\..\\dist\\LIBFILE.EXE";
     std::string lbr = dir.file("T.LBR");
 
-    auto built = test_support::run_child(tool + " build " + lbr + " " + dir.file("PROG.INT") + " " + dir.file("UTIL.GNT"));
+    auto built = test_support::run_child(tool + " build " + lbr + " " + dir.file("PROG.INT") + " " +
+                                         dir.file("UTIL.GNT"));
     ASSERT_TRUE(built.finished);
     EXPECT_EQ(built.exitCode, 0u) << built.output;
     auto listed = test_support::run_child(tool + " list " + lbr);
@@ -348,8 +361,10 @@ TEST(LibraryFiles, ToolBuildsAndListsAndRefusesBadMembers)
     EXPECT_EQ(locate(lbr + "\\util.gnt").exist, 2);
     EXPECT_EQ(release_library(lbr), 0);
 
-    EXPECT_EQ(test_support::run_child(tool + " build " + dir.file("D.LBR") + " " + dir.file("PROG.INT") + " " +
-                                      dir.file("prog.int")).exitCode, 2u);
+    EXPECT_EQ(test_support::run_child(tool + " build " + dir.file("D.LBR") + " " +
+                                      dir.file("PROG.INT") + " " + dir.file("prog.int"))
+                  .exitCode,
+              2u);
     EXPECT_FALSE(test_support::file_exists(dir.file("D.LBR")));
     EXPECT_EQ(test_support::run_child(tool + " list " + dir.file("PROG.INT")).exitCode, 2u);
     EXPECT_EQ(test_support::run_child(tool + " frobnicate x").exitCode, 1u);

@@ -78,7 +78,11 @@ TEST(CallByName, RegisteredEntryFirstThenNothing)
 {
     static int called = 0;
     struct Local {
-        static int32_t entry(int32_t *v) { called = *v; return 7; }
+        static int32_t entry(int32_t *v)
+        {
+            called = *v;
+            return 7;
+        }
     };
     qx_register_entry("QXTESTENTRY", reinterpret_cast<void *>(&Local::entry));
     auto fn = reinterpret_cast<int32_t (*)(int32_t *)>(qx_lookup("QXTESTENTRY"));

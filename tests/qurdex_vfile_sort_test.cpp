@@ -124,8 +124,8 @@ TEST(RecordSort, UnsignedKeysInEitherDirectionWithEqualKeysInGivenOrReverseOrder
 {
     TempDir dir;
     ScopedVariable tmp("TMP", dir.path().c_str());
-    std::vector<Record> given = {make_record("bbb", 1), make_record("\xe9zz", 2),
-                                 make_record("aaa", 3), make_record("bbb", 4),
+    std::vector<Record> given = {make_record("bbb", 1),    make_record("\xe9zz", 2),
+                                 make_record("aaa", 3),    make_record("bbb", 4),
                                  make_record("a\x01z", 5), make_record("bbb", 6)};
     qx_sort_block up = block_for("$TMP/zkorgsrt.dat", false);
     EXPECT_EQ(keys_and_seqs(sort_all(up, given)),

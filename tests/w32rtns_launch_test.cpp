@@ -51,7 +51,8 @@ struct Waited {
     frame::BigEndian<4> exitCode;
 };
 
-Waited wait_exe(const std::string &program, const std::string &arguments, void *environment = nullptr)
+Waited wait_exe(const std::string &program, const std::string &arguments,
+                void *environment = nullptr)
 {
     Waited w;
     w.exitCode.set(0xEEEEEEEE);
@@ -70,7 +71,7 @@ class Launch : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        W32RTNS();   // the executable's entries are registered by the first entry
+        W32RTNS(); // the executable's entries are registered by the first entry
         qx_register_entry("QuennetGetOutputHandle", reinterpret_cast<void *>(&give_output_window));
         g_windowToGive = static_cast<int32_t>(reinterpret_cast<intptr_t>(recorder.window()));
         g_windowAsks = 0;
@@ -101,7 +102,8 @@ TEST_F(Launch, LongLineArrivesInPiecesWithNothingLost)
 {
     Waited w = wait_exe(writer(), "repeat 10000 z out \"\\r\\nend\"");
     EXPECT_EQ(w.status, 0);
-    EXPECT_EQ(recorder.lines(), (Lines{std::string(4096, 'z'), std::string(4096, 'z'), std::string(1808, 'z'), "end"}));
+    EXPECT_EQ(recorder.lines(), (Lines{std::string(4096, 'z'), std::string(4096, 'z'),
+                                       std::string(1808, 'z'), "end"}));
 }
 
 TEST_F(Launch, ExitCodeBigEndianModuloABillionAndInFullAfterwards)
@@ -139,7 +141,8 @@ TEST_F(Launch, ProgramThatCannotStartKeepsThePreviousExitCode)
 
     int32_t processId = 0x5EEEEEEE;
     void *environment = nullptr;
-    EXPECT_EQ(QUENNETSTARTEXE("", "Z:\\no\\such\\program.exe", "", "", &environment, &processId), 1);
+    EXPECT_EQ(QUENNETSTARTEXE("", "Z:\\no\\such\\program.exe", "", "", &environment, &processId),
+              1);
     EXPECT_EQ(processId, 0);
 }
 
@@ -185,7 +188,8 @@ TEST_F(Launch, QuennetStartExeAndSinglExeWaitAndHandBackTheProcessId)
         int32_t processId = 0;
         void *environment = nullptr;
         std::string arguments = "sleep 300 report " + file + " out done";
-        ASSERT_EQ(routine("", writer().c_str(), arguments.c_str(), "", &environment, &processId), 0);
+        ASSERT_EQ(routine("", writer().c_str(), arguments.c_str(), "", &environment, &processId),
+                  0);
         Lines seen = test_support::read_lines(file);
         ASSERT_EQ(seen.size(), 5u);
         EXPECT_EQ(seen[4], std::to_string(processId));

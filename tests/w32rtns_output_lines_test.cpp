@@ -24,7 +24,8 @@ std::vector<std::string> split(const std::vector<std::string> &pieces)
     for (const std::string &piece : pieces) {
         size_t done = 0;
         while (done < piece.size()) {
-            uint32_t n = std::min<uint32_t>(FreeSpace(*r), static_cast<uint32_t>(piece.size() - done));
+            uint32_t n =
+                std::min<uint32_t>(FreeSpace(*r), static_cast<uint32_t>(piece.size() - done));
             EXPECT_GT(n, 0u) << "a read with no room";
             if (n == 0)
                 return lines;
@@ -141,8 +142,10 @@ TEST(LineSplitting, AnyCutOfTheOutputGivesTheSameLines)
         std::string output;
         do
             output = random_output(random, 3000);
-        while (!std::ranges::all_of(cut_at_pairs(output), [](const std::string &l) { return l.size() <= 4096; }));
-        ASSERT_TRUE(split(random_writes(random, output)) == cut_at_pairs(output)) << "round " << round;
+        while (!std::ranges::all_of(cut_at_pairs(output),
+                                    [](const std::string &l) { return l.size() <= 4096; }));
+        ASSERT_TRUE(split(random_writes(random, output)) == cut_at_pairs(output))
+            << "round " << round;
     }
 }
 

@@ -34,7 +34,6 @@ DWORD bytes_waiting(HANDLE readHandle)
     return available;
 }
 
-
 bool handle_is_open(HANDLE h)
 {
     DWORD flags = 0;
@@ -185,7 +184,7 @@ TEST(SharedMemory, HeaderWhoseSizeNoMemoryHoldsGivesNoBlockAtOnce)
     auto read = std::async(std::launch::async,
                            [&] { return READSHAREDMEM(readEnd, &got.writeHandle, &got.data); });
     const bool returned = read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-    writeOwner.reset();   // lets a read that hung come back
+    writeOwner.reset(); // lets a read that hung come back
     ASSERT_TRUE(returned);
     EXPECT_EQ(read.get(), 1);
     EXPECT_EQ(got.data, nullptr);
@@ -209,8 +208,9 @@ TEST(SharedMemory, BlockArrivingInPiecesIsReadWholeAndTheNextOneAfterIt)
     std::thread writer([&] {
         for (size_t at = 0; at < bytes.size(); at += 1000) {
             DWORD written = 0;
-            WriteFile(writeEnd, bytes.data() + at, static_cast<DWORD>(std::min<size_t>(1000, bytes.size() - at)),
-                      &written, nullptr);
+            WriteFile(writeEnd, bytes.data() + at,
+                      static_cast<DWORD>(std::min<size_t>(1000, bytes.size() - at)), &written,
+                      nullptr);
             Sleep(30);
         }
     });

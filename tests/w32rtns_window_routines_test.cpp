@@ -41,7 +41,8 @@ TEST(Windows, WindowHandleByClassPrefixAndTitlePrefix)
     EXPECT_EQ(found, wanted.handle());
 
     found = 0xdeadbeef;
-    EXPECT_EQ(GETWINDOWHANDLE(&kOwnProcess, "build", &found), 1) << "titles compare case-sensitively";
+    EXPECT_EQ(GETWINDOWHANDLE(&kOwnProcess, "build", &found), 1)
+        << "titles compare case-sensitively";
     EXPECT_EQ(found, 0u);
 
     found = 0xdeadbeef;

@@ -41,7 +41,9 @@ const Panel kPanels[] = {
     {{71, 208}, "TRIVE", "wordview.exe", "trive.doc"},
     {{180, 208}, "TRIVE", "tour.exe", ""},
     {{289, 208}, "TRIVE", "setup.exe", ""},
-    {{397, 208}, "WIN32SDK\\MSTOOLS\\BIN\\I386", "setup.exe",
+    {{397, 208},
+     "WIN32SDK\\MSTOOLS\\BIN\\I386",
+     "setup.exe",
      "/f /i ..\\..\\win32.inf /s \\win32sdk\\"},
     {{507, 208}, "COMPUSRV\\WINDOWS\\WINCIM", "setup.exe", ""},
 };
@@ -141,7 +143,8 @@ std::string text_of(HWND w)
 class BitmapPixels {
 public:
     BitmapPixels(HMODULE module, UINT id)
-        : bitmap_(static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0))),
+        : bitmap_(static_cast<HBITMAP>(
+              LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0))),
           dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_.get(), bitmap_.get()))
     {
     }
@@ -215,10 +218,7 @@ public:
         return window_;
     }
 
-    bool wait_for_exit(DWORD timeout_ms = 10000) const
-    {
-        return process_.wait(timeout_ms);
-    }
+    bool wait_for_exit(DWORD timeout_ms = 10000) const { return process_.wait(timeout_ms); }
 
     HWND item(int id) const { return GetDlgItem(window_, id); }
     HWND picture() const { return item(1000); }
@@ -326,9 +326,8 @@ TEST_F(ZelvaneApp, OtherStartsShowTheWindowWithTheStoredChoice)
         bool ticked;
     };
     const Case cases[] = {
-        {"/cd", std::nullopt, true}, {"/cd", 5, true},  {"/CD", 1, true},
-        {"/cd ", 0, false},          {"/cd x", 0, false}, {"", 0, false},
-        {"/c", 0, false},
+        {"/cd", std::nullopt, true}, {"/cd", 5, true}, {"/CD", 1, true}, {"/cd ", 0, false},
+        {"/cd x", 0, false},         {"", 0, false},   {"/c", 0, false},
     };
     for (const Case &c : cases) {
         remove_setting();
@@ -502,7 +501,8 @@ TEST_F(ZelvaneApp, PictureFollowsTheDisplaysColourCount)
         ASSERT_TRUE(picture256.loaded());
         ASSERT_TRUE(picture16.loaded());
         ASSERT_TRUE(cd.use_test_picture_library());
-        for (auto [colours, picture] : {std::pair{"20", &picture16}, std::pair{"21", &picture256}}) {
+        for (auto [colours, picture] :
+             {std::pair{"20", &picture16}, std::pair{"21", &picture256}}) {
             ScopedVariable count("PELVEX_TEST_COLOURS", colours);
             auto menu = open("");
             ASSERT_NE(menu->wait_for_window(), nullptr);

@@ -17,7 +17,7 @@ using namespace test_support;
 
 namespace {
 
-std::vector<UINT> g_sent;   // messages sent to the menu window, recorded by the hook
+std::vector<UINT> g_sent; // messages sent to the menu window, recorded by the hook
 
 LRESULT CALLBACK record_sent(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -81,7 +81,8 @@ TEST(MenuWindow, OnlyTheMinimisedWindowPaintsTheIcon)
 {
     CZelvaneDlg dlg;
     g_sent.clear();
-    owner::unique_hhook hook(SetWindowsHookExA(WH_CALLWNDPROC, record_sent, nullptr, GetCurrentThreadId()));
+    owner::unique_hhook hook(
+        SetWindowsHookExA(WH_CALLWNDPROC, record_sent, nullptr, GetCurrentThreadId()));
     ASSERT_TRUE(hook);
     size_t open = 0, minimised = 0;
     bool iconic = false;
@@ -111,10 +112,8 @@ bool incidental(const RecordedMessage &m)
     case WM_NCHITTEST:
     case WM_SETCURSOR:
     case WM_MOUSEMOVE:
-    case WM_TIMER:
-        return true;
-    default:
-        return false;
+    case WM_TIMER: return true;
+    default: return false;
     }
 }
 

@@ -38,7 +38,8 @@ TEST(MapPoint, UnchangedWithoutMappingPictureModeOrArea)
     EXPECT_EQ(map({24, 135}, 0x0001, 588, 374), CPoint(24, 135));
     EXPECT_EQ(map({24, 135}, 0x8000, 588, 374), CPoint(24, 135));
     EXPECT_EQ(MapPicturePoint({24, 135}, 0x8001, false, 588, 374, 0, 0), CPoint(24, 135));
-    EXPECT_EQ(map({24, 135}, 0x8100, 0, 0), CPoint(24, 135)) << "an empty window divides by nothing";
+    EXPECT_EQ(map({24, 135}, 0x8100, 0, 0), CPoint(24, 135))
+        << "an empty window divides by nothing";
 }
 
 TEST(FindHotSpot, WindowsRectangleRuleAndLastAddedWins)
@@ -84,10 +85,12 @@ protected:
     {
         PostMessageA(control->m_hWnd, message, message == WM_MOUSEMOVE ? 0 : MK_LBUTTON,
                      MAKELPARAM(p.x, p.y));
-        parent.pump_until([&] {
-            MSG m;
-            return !PeekMessageA(&m, control->m_hWnd, 0, 0, PM_NOREMOVE);
-        }, 2000);
+        parent.pump_until(
+            [&] {
+                MSG m;
+                return !PeekMessageA(&m, control->m_hWnd, 0, 0, PM_NOREMOVE);
+            },
+            2000);
     }
 
     MessageRecorder parent{WM_COMMAND, WM_COMMAND};
@@ -110,8 +113,8 @@ TEST_F(Control, PressOnASpotSendsOneCommandReleaseAndMissesNone)
     EXPECT_EQ(parent.messages[0].wParam, 0x8007u);
     EXPECT_EQ(parent.messages[0].lParam, 0);
 
-    post_and_pump(WM_LBUTTONDOWN, {135, 200});   // picture x 125: between the panels
-    post_and_pump(WM_LBUTTONDOWN, {150, 100});   // above the panels
+    post_and_pump(WM_LBUTTONDOWN, {135, 200}); // picture x 125: between the panels
+    post_and_pump(WM_LBUTTONDOWN, {150, 100}); // above the panels
     EXPECT_EQ(parent.messages.size(), 1u);
 }
 
@@ -160,10 +163,7 @@ COLORREF pixel_at(HWND w, int x, int y)
 }
 
 // The colour the test pictures use for entry i of their colour table.
-COLORREF table_colour(int i)
-{
-    return RGB((i * 53) % 256, (i * 91) % 256, (i * 37) % 256);
-}
+COLORREF table_colour(int i) { return RGB((i * 53) % 256, (i * 91) % 256, (i * 37) % 256); }
 
 TEST_F(Control, PictureIsDrawnCentredOrStretched)
 {
@@ -241,8 +241,8 @@ private:
 };
 
 BEGIN_MESSAGE_MAP(CPictureDlg, CDialog)
-    ON_COMMAND(0x8004, OnSetup)
-    ON_MESSAGE(WM_TIMER, OnTimeout)
+ON_COMMAND(0x8004, OnSetup)
+ON_MESSAGE(WM_TIMER, OnTimeout)
 END_MESSAGE_MAP()
 
 TEST(ControlInDialog, PressBecomesTheDialogsCommand)

@@ -17,10 +17,7 @@ using namespace test_support;
 
 namespace {
 
-std::string root_of(const std::string &path)
-{
-    return path.substr(0, 3);
-}
+std::string root_of(const std::string &path) { return path.substr(0, 3); }
 
 LaunchPaths build(const char *module, const char *program, const char *folder,
                   const char *arguments, bool fits = true)
@@ -53,8 +50,9 @@ TEST(BuildLaunchPaths, TheFiveEntriesFromOneFolderBelowTheRoot)
     LaunchPaths sdk = build(module, "setup.exe", "WIN32SDK\\MSTOOLS\\BIN\\I386",
                             "/f /i ..\\..\\win32.inf /s \\win32sdk\\");
     EXPECT_EQ(sdk.directory, "E:\\WIN32SDK\\MSTOOLS\\BIN\\I386");
-    EXPECT_EQ(sdk.commandLine,
-              "E:\\WIN32SDK\\MSTOOLS\\BIN\\I386\\setup.exe /f /i ..\\..\\win32.inf /s \\win32sdk\\");
+    EXPECT_EQ(
+        sdk.commandLine,
+        "E:\\WIN32SDK\\MSTOOLS\\BIN\\I386\\setup.exe /f /i ..\\..\\win32.inf /s \\win32sdk\\");
     LaunchPaths wincim = build(module, "setup.exe", "COMPUSRV\\WINDOWS\\WINCIM", "");
     EXPECT_EQ(wincim.directory, "E:\\COMPUSRV\\WINDOWS\\WINCIM");
     EXPECT_EQ(wincim.commandLine, "E:\\COMPUSRV\\WINDOWS\\WINCIM\\setup.exe ");
@@ -93,8 +91,9 @@ TEST(BuildLaunchPaths, LongerThanMaxPathIsRefused)
     build(module.c_str(), "tour.exe", "TRIVE", "", false);
     // Exactly 259 characters still fit.
     std::string fitting(259 - std::string("E:\\TRIVE\\tour.exe ").size(), 'z');
-    EXPECT_EQ(build("E:\\FRONT\\ZELVANE.EXE", "tour.exe", "TRIVE", fitting.c_str()).commandLine.size(),
-              259u);
+    EXPECT_EQ(
+        build("E:\\FRONT\\ZELVANE.EXE", "tour.exe", "TRIVE", fitting.c_str()).commandLine.size(),
+        259u);
 }
 
 // A CD tree in a temporary folder: FRONT holds a copy of the launcher with the framework
@@ -106,7 +105,8 @@ protected:
         cd.make_folders("FRONT");
         cd.copy_program("zelvane-launcher.exe", "FRONT\\ZELVANE.EXE");
         cd.copy_program("mfc.dll", "FRONT\\mfc.dll");
-        for (const char *place : {"TRIVE\\tour.exe", "COMPUSRV\\WINDOWS\\WINCIM\\setup.exe", "run.exe"})
+        for (const char *place :
+             {"TRIVE\\tour.exe", "COMPUSRV\\WINDOWS\\WINCIM\\setup.exe", "run.exe"})
             cd.place_recorder(place);
     }
     void TearDown() override
@@ -182,8 +182,8 @@ TEST_F(CdTree, ArgumentTextSkipsTheBlanksBeforeItAndKeepsThoseAfter)
 
 TEST_F(CdTree, MissingProgramShowsTheBoxWithTheWholeCommandLine)
 {
-    ChildProcess child = start_child("\"" + base + "\\FRONT\\ZELVANE.EXE\" 1|gone.exe|TRIVE|",
-                                     base + "\\FRONT");
+    ChildProcess child =
+        start_child("\"" + base + "\\FRONT\\ZELVANE.EXE\" 1|gone.exe|TRIVE|", base + "\\FRONT");
     ASSERT_NE(child.process(), nullptr);
     auto box = wait_for_message_box(child.id(), 10000);
     ASSERT_TRUE(box.has_value());

@@ -8,10 +8,7 @@ END_MESSAGE_MAP()
 
 CAboutDlg::CAboutDlg(CWnd *pParent) : CDialog(IDD_ABOUTBOX, pParent) {}
 
-void CAboutDlg::DoDataExchange(CDataExchange *pDX) noexcept
-{
-    CDialog::DoDataExchange(pDX);
-}
+void CAboutDlg::DoDataExchange(CDataExchange *pDX) noexcept { CDialog::DoDataExchange(pDX); }
 
 BOOL CAboutDlg::OnInitDialog() noexcept
 {

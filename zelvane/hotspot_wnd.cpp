@@ -2,9 +2,9 @@
 #include "hotspot_wnd.h"
 
 BEGIN_MESSAGE_MAP(CHotSpotWnd, CPelvexPictureWnd)
-    ON_WM_LBUTTONDOWN()
-    ON_WM_MOUSEMOVE()
-    ON_WM_SETCURSOR()
+ON_WM_LBUTTONDOWN()
+ON_WM_MOUSEMOVE()
+ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int windowWidth,
@@ -87,7 +87,4 @@ void CHotSpotWnd::OnMouseMove(UINT, CPoint point)
     ::SetCursor(m_hHandCursor);
 }
 
-BOOL CHotSpotWnd::OnSetCursor(CWnd *, UINT, UINT)
-{
-    return TRUE;
-}
+BOOL CHotSpotWnd::OnSetCursor(CWnd *, UINT, UINT) { return TRUE; }

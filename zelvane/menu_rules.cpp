@@ -23,7 +23,10 @@ const LaunchEntry kLaunchTable[kLaunchCount] = {
     {{20, 165, 122, 251}, ID_INFORMATION, "wordview.exe", "TRIVE", "trive.doc"},
     {{130, 165, 230, 251}, ID_TOUR, "tour.exe", "TRIVE", ""},
     {{239, 165, 340, 251}, ID_SETUP, "setup.exe", "TRIVE", ""},
-    {{349, 165, 445, 251}, ID_SDK_SETUP, "setup.exe", "WIN32SDK\\MSTOOLS\\BIN\\I386",
+    {{349, 165, 445, 251},
+     ID_SDK_SETUP,
+     "setup.exe",
+     "WIN32SDK\\MSTOOLS\\BIN\\I386",
      "/f /i ..\\..\\win32.inf /s \\win32sdk\\"},
     {{461, 165, 553, 251}, ID_WINCIM_SETUP, "setup.exe", "COMPUSRV\\WINDOWS\\WINCIM", ""},
 };

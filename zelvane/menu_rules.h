@@ -22,8 +22,8 @@ struct LaunchEntry {
     RECT hotSpot;
     UINT nCmdID;
     const char *program;
-    const char *folder;      // below the CD base; may be empty
-    const char *arguments;   // may be empty
+    const char *folder;    // below the CD base; may be empty
+    const char *arguments; // may be empty
 };
 
 constexpr int kLaunchCount = 5;

@@ -12,10 +12,7 @@ constexpr char kShowEntry[] = "ShowWhenCDInserted";
 constexpr int kShowDefault = 1;
 
 // Selects the registry as the application's settings store.
-inline void UseSettingsKey(CWinApp &app)
-{
-    app.SetRegistryKey(kSettingsKey);
-}
+inline void UseSettingsKey(CWinApp &app) { app.SetRegistryKey(kSettingsKey); }
 
 // The stored choice; 1 when none is stored or it cannot be read.
 inline int ReadShowWhenCDInserted(CWinApp &app)

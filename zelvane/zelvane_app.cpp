@@ -7,7 +7,7 @@
 #include "zelvane_dlg.h"
 
 BEGIN_MESSAGE_MAP(CZelvaneApp, CWinApp)
-    ON_COMMAND(ID_HELP, OnHelp)
+ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 // Named after the executable, so the settings live under its file name.

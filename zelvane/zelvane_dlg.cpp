@@ -35,14 +35,14 @@ void Launch(UINT nCmdID)
 } // namespace
 
 BEGIN_MESSAGE_MAP(CZelvaneDlg, CDialog)
-    ON_WM_SYSCOMMAND()
-    ON_WM_PAINT()
-    ON_WM_QUERYDRAGICON()
-    ON_COMMAND(ID_SETUP, OnSetup)
-    ON_COMMAND(ID_INFORMATION, OnInformation)
-    ON_COMMAND(ID_TOUR, OnTour)
-    ON_COMMAND(ID_SDK_SETUP, OnSdkSetup)
-    ON_COMMAND(ID_WINCIM_SETUP, OnWincimSetup)
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_COMMAND(ID_SETUP, OnSetup)
+ON_COMMAND(ID_INFORMATION, OnInformation)
+ON_COMMAND(ID_TOUR, OnTour)
+ON_COMMAND(ID_SDK_SETUP, OnSdkSetup)
+ON_COMMAND(ID_WINCIM_SETUP, OnWincimSetup)
 END_MESSAGE_MAP()
 
 CZelvaneDlg::CZelvaneDlg(CWnd *pParent) : CDialog(IDD_ZELVANE_DIALOG, pParent)
@@ -51,10 +51,7 @@ CZelvaneDlg::CZelvaneDlg(CWnd *pParent) : CDialog(IDD_ZELVANE_DIALOG, pParent)
     m_hIcon = ::LoadIconA(AfxFindResourceHandle(icon, RT_GROUP_ICON), icon);
 }
 
-CZelvaneDlg::~CZelvaneDlg()
-{
-    delete m_pPicture;
-}
+CZelvaneDlg::~CZelvaneDlg() { delete m_pPicture; }
 
 void CZelvaneDlg::DoDataExchange(CDataExchange *pDX) noexcept
 {
@@ -122,10 +119,7 @@ void CZelvaneDlg::OnPaint()
     dc.DrawIcon(x, y, m_hIcon);
 }
 
-HCURSOR CZelvaneDlg::OnQueryDragIcon()
-{
-    return m_hIcon;
-}
+HCURSOR CZelvaneDlg::OnQueryDragIcon() { return m_hIcon; }
 
 void CZelvaneDlg::OnInformation() { Launch(ID_INFORMATION); }
 void CZelvaneDlg::OnTour() { Launch(ID_TOUR); }

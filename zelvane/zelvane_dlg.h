@@ -11,8 +11,8 @@ public:
     explicit CZelvaneDlg(CWnd *pParent = nullptr);
     ~CZelvaneDlg() override;
 
-    BOOL m_bShowWhenCDInserted = FALSE;   // the check box IDC_SHOW_NEXT_TIME
-    CHotSpotWnd *m_pPicture = nullptr;    // made in OnInitDialog, deleted with the dialog
+    BOOL m_bShowWhenCDInserted = FALSE; // the check box IDC_SHOW_NEXT_TIME
+    CHotSpotWnd *m_pPicture = nullptr;  // made in OnInitDialog, deleted with the dialog
     HICON m_hIcon = nullptr;
 
 protected:

@@ -64,8 +64,16 @@ public:
     operator const char *() const { return text_.c_str(); }
     const std::string &str() const { return text_; }
 
-    CString &operator=(const char *text) { text_ = text ? text : ""; return *this; }
-    CString &operator+=(const char *text) { text_ += text ? text : ""; return *this; }
+    CString &operator=(const char *text)
+    {
+        text_ = text ? text : "";
+        return *this;
+    }
+    CString &operator+=(const char *text)
+    {
+        text_ += text ? text : "";
+        return *this;
+    }
     bool operator==(const char *text) const { return text_ == (text ? text : ""); }
 
     // Replaces the text with a printf-style formatting of the arguments, any length.
@@ -86,7 +94,11 @@ public:
     void *&ElementAt(int index) { return items_.at(static_cast<size_t>(index)); }
     // Stores item at index, growing the array with null pointers as needed.
     void SetAtGrow(int index, void *item);
-    int Add(void *item) { SetAtGrow(GetSize(), item); return GetUpperBound(); }
+    int Add(void *item)
+    {
+        SetAtGrow(GetSize(), item);
+        return GetUpperBound();
+    }
     void RemoveAll() { items_.clear(); }
     void *operator[](int index) const { return GetAt(index); }
 
@@ -112,10 +124,10 @@ public:
 using AFX_HANDLER = LRESULT (*)(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexcept;
 
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;   // window message; 0 ends the map
-    UINT nCode;      // for WM_COMMAND: the notification code
-    UINT nID;        // for WM_COMMAND: first command identifier
-    UINT nLastID;    // for WM_COMMAND: last command identifier
+    UINT nMessage; // window message; 0 ends the map
+    UINT nCode;    // for WM_COMMAND: the notification code
+    UINT nID;      // for WM_COMMAND: first command identifier
+    UINT nLastID;  // for WM_COMMAND: last command identifier
     AFX_HANDLER pfn;
 };
 
@@ -127,45 +139,48 @@ struct AFX_MSGMAP {
 
 // Finds the entry for message (and, for WM_COMMAND, code and id) along the chain of
 // maps starting at map; null when no class in the chain handles it.
-MFC_API const AFX_MSGMAP_ENTRY *AfxFindMessageEntry(const AFX_MSGMAP *map, UINT message,
-                                                    UINT code, UINT id);
+MFC_API const AFX_MSGMAP_ENTRY *AfxFindMessageEntry(const AFX_MSGMAP *map, UINT message, UINT code,
+                                                    UINT id);
 
-#define DECLARE_MESSAGE_MAP()                                   \
-private:                                                        \
+#define DECLARE_MESSAGE_MAP()                                     \
+private:                                                          \
     static const AFX_MSGMAP_ENTRY *_GetMessageEntries() noexcept; \
-protected:                                                      \
-    static const AFX_MSGMAP messageMap;                         \
-    static const AFX_MSGMAP *_GetBaseMessageMap() noexcept;     \
+                                                                  \
+protected:                                                        \
+    static const AFX_MSGMAP messageMap;                           \
+    static const AFX_MSGMAP *_GetBaseMessageMap() noexcept;       \
     const AFX_MSGMAP *GetMessageMap() const noexcept override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
-    const AFX_MSGMAP *theClass::GetMessageMap() const noexcept                           \
-    {                                                                                    \
-        return &theClass::messageMap;                                                    \
-    }                                                                                    \
-    const AFX_MSGMAP *theClass::_GetBaseMessageMap() noexcept                            \
-    {                                                                                    \
-        return &baseClass::messageMap;                                                   \
-    }                                                                                    \
-    const AFX_MSGMAP theClass::messageMap = {&theClass::_GetBaseMessageMap,              \
-                                             &theClass::_GetMessageEntries};             \
-    const AFX_MSGMAP_ENTRY *theClass::_GetMessageEntries() noexcept                      \
-    {                                                                                    \
-        using ThisClass [[maybe_unused]] = theClass;                                     \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                   \
+    const AFX_MSGMAP *theClass::GetMessageMap() const noexcept { return &theClass::messageMap; } \
+    const AFX_MSGMAP *theClass::_GetBaseMessageMap() noexcept { return &baseClass::messageMap; } \
+    const AFX_MSGMAP theClass::messageMap = {&theClass::_GetBaseMessageMap,                      \
+                                             &theClass::_GetMessageEntries};                     \
+    const AFX_MSGMAP_ENTRY *theClass::_GetMessageEntries() noexcept                              \
+    {                                                                                            \
+        using ThisClass [[maybe_unused]] = theClass;                                             \
         static const AFX_MSGMAP_ENTRY entries[] = {
 
-#define END_MESSAGE_MAP()      \
-            {0, 0, 0, 0, nullptr} \
-        };                     \
-        return entries;        \
+#define END_MESSAGE_MAP()   \
+    {                       \
+        0, 0, 0, 0, nullptr \
+    }                       \
+    }                       \
+    ;                       \
+    return entries;         \
     }
 
 // The adapters between a message's parameters and a handler's signature.
 namespace afx {
 
-template <class M> struct member_class;
-template <class C, class F> struct member_class<F C::*> { using type = C; };
-template <auto handler> using class_of = typename member_class<decltype(handler)>::type;
+template <class M>
+struct member_class;
+template <class C, class F>
+struct member_class<F C::*> {
+    using type = C;
+};
+template <auto handler>
+using class_of = typename member_class<decltype(handler)>::type;
 
 inline CPoint point_of(LPARAM lParam)
 {
@@ -177,7 +192,8 @@ MFC_API CWnd *window_of(WPARAM wParam);
 // Runs a handler and stops any exception it throws: the message then has result 0. The
 // run-times are linked into each module, so an exception can only be caught in the
 // module that threw it; these adapters are built in the handler's own module.
-template <class Call> LRESULT guarded(Call &&call) noexcept
+template <class Call>
+LRESULT guarded(Call &&call) noexcept
 {
     try {
         return call();
@@ -187,7 +203,8 @@ template <class Call> LRESULT guarded(Call &&call) noexcept
 }
 
 // void f()
-template <auto handler> LRESULT call_v(CCmdTarget *target, WPARAM, LPARAM) noexcept
+template <auto handler>
+LRESULT call_v(CCmdTarget *target, WPARAM, LPARAM) noexcept
 {
     return guarded([&]() -> LRESULT {
         (static_cast<class_of<handler> *>(target)->*handler)();
@@ -223,7 +240,8 @@ LRESULT call_syscommand(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexce
     });
 }
 // HCURSOR f()
-template <auto handler> LRESULT call_handle(CCmdTarget *target, WPARAM, LPARAM) noexcept
+template <auto handler>
+LRESULT call_handle(CCmdTarget *target, WPARAM, LPARAM) noexcept
 {
     return guarded([&]() -> LRESULT {
         return reinterpret_cast<LRESULT>((static_cast<class_of<handler> *>(target)->*handler)());
@@ -240,24 +258,19 @@ LRESULT call_message(CCmdTarget *target, WPARAM wParam, LPARAM lParam) noexcept
 
 } // namespace afx
 
-#define ON_COMMAND(id, memberFxn) \
-    {WM_COMMAND, 0, (id), (id), &afx::call_v<&ThisClass::memberFxn>},
+#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, (id), (id), &afx::call_v<&ThisClass::memberFxn>},
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) \
     {WM_COMMAND, 0, (id), (idLast), &afx::call_v<&ThisClass::memberFxn>},
 #define ON_MESSAGE(message, memberFxn) \
     {(message), 0, 0, 0, &afx::call_message<&ThisClass::memberFxn>},
 #define ON_WM_LBUTTONDOWN() \
     {WM_LBUTTONDOWN, 0, 0, 0, &afx::call_flags_point<&ThisClass::OnLButtonDown>},
-#define ON_WM_LBUTTONUP() \
-    {WM_LBUTTONUP, 0, 0, 0, &afx::call_flags_point<&ThisClass::OnLButtonUp>},
-#define ON_WM_MOUSEMOVE() \
-    {WM_MOUSEMOVE, 0, 0, 0, &afx::call_flags_point<&ThisClass::OnMouseMove>},
-#define ON_WM_SETCURSOR() \
-    {WM_SETCURSOR, 0, 0, 0, &afx::call_setcursor<&ThisClass::OnSetCursor>},
+#define ON_WM_LBUTTONUP() {WM_LBUTTONUP, 0, 0, 0, &afx::call_flags_point<&ThisClass::OnLButtonUp>},
+#define ON_WM_MOUSEMOVE() {WM_MOUSEMOVE, 0, 0, 0, &afx::call_flags_point<&ThisClass::OnMouseMove>},
+#define ON_WM_SETCURSOR() {WM_SETCURSOR, 0, 0, 0, &afx::call_setcursor<&ThisClass::OnSetCursor>},
 #define ON_WM_SYSCOMMAND() \
     {WM_SYSCOMMAND, 0, 0, 0, &afx::call_syscommand<&ThisClass::OnSysCommand>},
-#define ON_WM_PAINT() \
-    {WM_PAINT, 0, 0, 0, &afx::call_v<&ThisClass::OnPaint>},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, 0, &afx::call_v<&ThisClass::OnPaint>},
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, 0, 0, &afx::call_handle<&ThisClass::OnQueryDragIcon>},
 
@@ -335,8 +348,7 @@ private:
 MFC_API CWinApp *AfxGetApp();
 // The program's entry after the run-time start-up: runs InitInstance, then the
 // message loop when it returned TRUE; returns the process exit code.
-MFC_API int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, char *lpCmdLine,
-                       int nCmdShow);
+MFC_API int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, char *lpCmdLine, int nCmdShow);
 // The argument text of a process command line, by the rule Windows itself uses: the
 // program name ends at its closing quote when it starts with one (the argument may
 // follow at once, as in "A.EXE"/cd), else at the first blank; the blanks (characters
@@ -433,7 +445,9 @@ private:
 class MFC_API CDataExchange {
 public:
     CDataExchange(CWnd *pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
+    {
+    }
     BOOL m_bSaveAndValidate;
     CWnd *m_pDlgWnd;
     BOOL m_bFailed = FALSE;

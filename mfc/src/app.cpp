@@ -21,7 +21,7 @@ HINSTANCE framework_module()
 } // namespace
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-    ON_COMMAND(ID_HELP, OnHelp)
+ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(const char *lpszAppName)
@@ -46,10 +46,7 @@ CWinApp::~CWinApp()
         g_app = nullptr;
 }
 
-CWinApp *AfxGetApp()
-{
-    return g_app;
-}
+CWinApp *AfxGetApp() { return g_app; }
 
 int CWinApp::Run() noexcept
 {
@@ -104,10 +101,7 @@ BOOL CWinApp::Enable3dControls()
     return TRUE;
 }
 
-void CWinApp::OnHelp()
-{
-    ::WinHelpA(::GetActiveWindow(), m_pszHelpFilePath, HELP_CONTENTS, 0);
-}
+void CWinApp::OnHelp() { ::WinHelpA(::GetActiveWindow(), m_pszHelpFilePath, HELP_CONTENTS, 0); }
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, char *lpCmdLine, int nCmdShow)
 {

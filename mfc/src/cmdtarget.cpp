@@ -10,10 +10,7 @@ const AFX_MSGMAP_ENTRY *CCmdTarget::_GetMessageEntries() noexcept
     return entries;
 }
 
-const AFX_MSGMAP *CCmdTarget::GetMessageMap() const noexcept
-{
-    return &CCmdTarget::messageMap;
-}
+const AFX_MSGMAP *CCmdTarget::GetMessageMap() const noexcept { return &CCmdTarget::messageMap; }
 
 static bool entry_matches(const AFX_MSGMAP_ENTRY &entry, UINT message, UINT code, UINT id)
 {
@@ -24,8 +21,7 @@ static bool entry_matches(const AFX_MSGMAP_ENTRY &entry, UINT message, UINT code
     return entry.nCode == code && entry.nID <= id && id <= entry.nLastID;
 }
 
-const AFX_MSGMAP_ENTRY *AfxFindMessageEntry(const AFX_MSGMAP *map, UINT message, UINT code,
-                                            UINT id)
+const AFX_MSGMAP_ENTRY *AfxFindMessageEntry(const AFX_MSGMAP *map, UINT message, UINT code, UINT id)
 {
     for (; map != nullptr; map = map->pfnGetBaseMap()) {
         for (const AFX_MSGMAP_ENTRY *entry = map->pfnGetEntries(); entry->nMessage != 0; ++entry) {

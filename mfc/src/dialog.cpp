@@ -3,8 +3,8 @@
 #include "window_creation.h"
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, OnOK)
-    ON_COMMAND(IDCANCEL, OnCancel)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT nIDTemplate, CWnd *pParentWnd)
@@ -44,10 +44,7 @@ void CDialog::OnOK() noexcept
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() noexcept
-{
-    EndDialog(IDCANCEL);
-}
+void CDialog::OnCancel() noexcept { EndDialog(IDCANCEL); }
 
 void DDX_Check(CDataExchange *pDX, int nIDC, int &value)
 {

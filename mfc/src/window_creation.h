@@ -8,8 +8,7 @@
 // so the object sees every message of the window, WM_NCCREATE included.
 class WindowCreation {
 public:
-    explicit WindowCreation(CWnd *pWnd)
-        : previousHook_(hook_), previousPending_(pending_)
+    explicit WindowCreation(CWnd *pWnd) : previousHook_(hook_), previousPending_(pending_)
     {
         pending_ = pWnd;
         hook_ = ::SetWindowsHookExA(WH_CBT, &WindowCreation::hook, nullptr, ::GetCurrentThreadId());

@@ -30,10 +30,7 @@ public:
 
 thread_local std::unordered_map<HWND, std::unique_ptr<TemporaryWnd>> t_temporaries;
 
-CWnd *bound_object(HWND hWnd)
-{
-    return static_cast<CWnd *>(::GetPropA(hWnd, kBindingProp));
-}
+CWnd *bound_object(HWND hWnd) { return static_cast<CWnd *>(::GetPropA(hWnd, kBindingProp)); }
 
 } // namespace
 
@@ -55,15 +52,9 @@ LRESULT CALLBACK WindowCreation::hook(int code, WPARAM wParam, LPARAM lParam) no
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWnd *afx::window_of(WPARAM wParam)
-{
-    return CWnd::FromHandle(reinterpret_cast<HWND>(wParam));
-}
+CWnd *afx::window_of(WPARAM wParam) { return CWnd::FromHandle(reinterpret_cast<HWND>(wParam)); }
 
-CWnd::~CWnd()
-{
-    DestroyWindow();
-}
+CWnd::~CWnd() { DestroyWindow(); }
 
 CWnd *CWnd::FromHandle(HWND hWnd)
 {
@@ -81,8 +72,8 @@ void CWnd::Attach(HWND hWnd)
 {
     m_hWnd = hWnd;
     ::SetPropA(hWnd, kBindingProp, this);
-    oldProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
-        hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
+    oldProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
 }
 
 void CWnd::Detach()
@@ -111,15 +102,9 @@ BOOL CWnd::DestroyWindow()
     return ::DestroyWindow(m_hWnd);
 }
 
-CWnd *CWnd::GetParent() const
-{
-    return FromHandle(::GetParent(m_hWnd));
-}
+CWnd *CWnd::GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
 
-CWnd *CWnd::GetDlgItem(int nID) const
-{
-    return FromHandle(::GetDlgItem(m_hWnd, nID));
-}
+CWnd *CWnd::GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
 
 void CWnd::CenterWindow(CWnd *pAlternateOwner)
 {
@@ -228,12 +213,6 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     return result;
 }
 
-CPaintDC::CPaintDC(CWnd *pWnd) : hWnd_(pWnd->m_hWnd)
-{
-    m_hDC = ::BeginPaint(hWnd_, &m_ps);
-}
+CPaintDC::CPaintDC(CWnd *pWnd) : hWnd_(pWnd->m_hWnd) { m_hDC = ::BeginPaint(hWnd_, &m_ps); }
 
-CPaintDC::~CPaintDC()
-{
-    ::EndPaint(hWnd_, &m_ps);
-}
+CPaintDC::~CPaintDC() { ::EndPaint(hWnd_, &m_ps); }

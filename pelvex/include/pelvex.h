@@ -25,8 +25,8 @@ public:
     ~CPelvexPictureWnd() override;
 
     // Creates the picture window as a child of pParentWnd at rect.
-    BOOL CreatePictureWnd(const char *lpszText, DWORD dwStyle, const RECT &rect,
-                          CWnd *pParentWnd, UINT nID);
+    BOOL CreatePictureWnd(const char *lpszText, DWORD dwStyle, const RECT &rect, CWnd *pParentWnd,
+                          UINT nID);
     // Loads bitmap nIDResource from the program's resources (8-bit RLE8, 4-bit RLE4,
     // or uncompressed) and shows it as dwFlags say; FALSE, with the previous picture
     // kept, when the resource is missing or not a well-formed bitmap.

@@ -30,9 +30,9 @@ inline bool check_dib(const void *data, size_t size, DibLayout *layout)
         return false;
     if (header->biCompression == BI_RLE4 && header->biBitCount != 4)
         return false;
-    if (!rle && (header->biCompression != BI_RGB ||
-                 (header->biBitCount != 1 && header->biBitCount != 4 && header->biBitCount != 8 &&
-                  header->biBitCount != 24)))
+    if (!rle &&
+        (header->biCompression != BI_RGB || (header->biBitCount != 1 && header->biBitCount != 4 &&
+                                             header->biBitCount != 8 && header->biBitCount != 24)))
         return false;
     if (rle && (header->biHeight < 0 || header->biSizeImage == 0))
         return false;

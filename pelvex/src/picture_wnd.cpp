@@ -30,8 +30,8 @@ HPALETTE create_palette(const BITMAPINFOHEADER *header, size_t colourCount)
 {
     if (colourCount == 0)
         return nullptr;
-    const auto *table = reinterpret_cast<const RGBQUAD *>(
-        reinterpret_cast<const BYTE *>(header) + header->biSize);
+    const auto *table =
+        reinterpret_cast<const RGBQUAD *>(reinterpret_cast<const BYTE *>(header) + header->biSize);
     std::vector<BYTE> block(sizeof(LOGPALETTE) + colourCount * sizeof(PALETTEENTRY));
     auto *palette = reinterpret_cast<LOGPALETTE *>(block.data());
     palette->palVersion = 0x300;
@@ -44,7 +44,7 @@ HPALETTE create_palette(const BITMAPINFOHEADER *header, size_t colourCount)
 } // namespace
 
 BEGIN_MESSAGE_MAP(CPelvexPictureWnd, CWnd)
-    ON_WM_PAINT()
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CPelvexPictureWnd::CPelvexPictureWnd()
@@ -85,8 +85,8 @@ BOOL CPelvexPictureWnd::LoadPicture(UINT nIDResource, DWORD dwFlags)
     if (!pelvex::check_dib(data, ::SizeofResource(module, resource), &layout))
         return FALSE;
     const auto *header = static_cast<const BITMAPINFOHEADER *>(data);
-    HPALETTE palette = (dwFlags & PELVEX_PALETTE) ? create_palette(header, layout.colourCount)
-                                                  : nullptr;
+    HPALETTE palette =
+        (dwFlags & PELVEX_PALETTE) ? create_palette(header, layout.colourCount) : nullptr;
     owner::close_field<owner::unique_hpalette>(m_hPalette);
     m_hPalette = palette;
     m_lpPicture = header;

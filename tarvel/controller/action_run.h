@@ -17,10 +17,10 @@ struct PipeFields {
 };
 
 struct ActionRun {
-    int32_t lastProcessId = 0;          // copied into the header's processId after each action
-    frame::BigEndian<4> exitCode;       // filled by WAITEXE
+    int32_t lastProcessId = 0;    // copied into the header's processId after each action
+    frame::BigEndian<4> exitCode; // filled by WAITEXE
     action::CommandLine commandLine = {};
-    char handleDigits[11] = {};         // the hand-over read handle in 10 digits, then NUL
+    char handleDigits[11] = {}; // the hand-over read handle in 10 digits, then NUL
     PipeFields handOverPipe;
     // The block as it went into the hand-over pipe: one still lying there unread is no
     // reply from the hand-over program.
@@ -28,6 +28,6 @@ struct ActionRun {
     // The notice's read handle is the run's noticeReadHandle, which the end of a run reads.
     HANDLE noticeWriteHandle = nullptr;
     void *noticeData = nullptr;
-    uint8_t kind = 0;                   // QUERYEXE's kind; not read by the controller
-    char *environment = nullptr;        // null: the controller's own environment
+    uint8_t kind = 0;            // QUERYEXE's kind; not read by the controller
+    char *environment = nullptr; // null: the controller's own environment
 };

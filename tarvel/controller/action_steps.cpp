@@ -22,7 +22,10 @@ void fill_command_line(std::string_view start, const char *rest, size_t restWidt
 
 } // namespace
 
-bool is_9x_family(uint8_t osType) { return std::ranges::find(kOsTypes9x, osType) != std::end(kOsTypes9x); }
+bool is_9x_family(uint8_t osType)
+{
+    return std::ranges::find(kOsTypes9x, osType) != std::end(kOsTypes9x);
+}
 
 void interpreter_command_line(const ActionEntry &entry, uint8_t osType, CommandLine &out)
 {

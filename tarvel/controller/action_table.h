@@ -8,25 +8,25 @@
 #pragma pack(push, 1)
 
 struct ActionHeader {
-    char sharedPart[520];   // copied unchanged into every hand-over block
-    char appDir[260];       // NUL first: none; a leading "$" names an environment variable
+    char sharedPart[520]; // copied unchanged into every hand-over block
+    char appDir[260];     // NUL first: none; a leading "$" names an environment variable
     char unused780[1000];
-    uint32_t processId;     // recorded by the last action, 0 = none
+    uint32_t processId; // recorded by the last action, 0 = none
 };
 
 struct ActionEntry {
-    uint32_t window;            // receives the completion notice; 0 = none
+    uint32_t window; // receives the completion notice; 0 = none
     uint8_t unused4[4];
     uint32_t reportedProcessId; // written back by a hand-over program
     char noticeTag[12];         // "0" and 11 spaces: no notice
     char unused24[12];
-    char program[260];          // NUL-ended
+    char program[260]; // NUL-ended
     char unused296[520];
-    char commandLine[768];      // NUL-ended
+    char commandLine[768]; // NUL-ended
     char title[50];
     char unused1634[1000];
-    uint8_t kind;               // 4 command interpreter, 5 hand-over, else direct
-    uint8_t runFlag;            // 0: start nothing
+    uint8_t kind;    // 4 command interpreter, 5 hand-over, else direct
+    uint8_t runFlag; // 0: start nothing
 };
 
 #pragma pack(pop)

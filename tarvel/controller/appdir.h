@@ -12,13 +12,13 @@
 struct AppDirSwitch {
     static constexpr uint32_t kPathWidth = 260;
 
-    char savedDrive = 0;          // drive before the switch; 0 = nothing saved
-    char separator = '\\';        // with savedDir, one 256-byte path from the root
+    char savedDrive = 0;   // drive before the switch; 0 = nothing saved
+    char separator = '\\'; // with savedDir, one 256-byte path from the root
     char savedDir[255] = {};
     uint8_t dirSize = 255;
     char workPath[kPathWidth] = {};
     char creationPath[257] = {};
-    uint32_t nameEnd = 0;         // positions, from 1, in appDir and in workPath
+    uint32_t nameEnd = 0; // positions, from 1, in appDir and in workPath
     uint32_t valueEnd = 0;
     // Result of the last drive or directory call of the switch; running an action
     // stores ALLOCSHAREDMEM's result here too, and WAITEXE's under run mode 1.

@@ -15,13 +15,13 @@ constexpr size_t kOsTypeOffset = 2;
 // Start-up and the loop over the actions: the action file, its loaded table, the
 // counters and the start-by-hand message.
 struct ControllerRun {
-    char fileName[10] = {};         // the action file, no path; space-padded
-    char threadDigits[8] = {};      // tarvelthread's number as decimal digits
-    uint8_t osInfo[13] = {0x00, 0x0D}; // size 13, big-endian; the system type at offset 2
-    uint32_t actionCount = 0;       // entries to run
-    uint32_t actionIndex = 0;       // 1-based entry being run
+    char fileName[10] = {};             // the action file, no path; space-padded
+    char threadDigits[8] = {};          // tarvelthread's number as decimal digits
+    uint8_t osInfo[13] = {0x00, 0x0D};  // size 13, big-endian; the system type at offset 2
+    uint32_t actionCount = 0;           // entries to run
+    uint32_t actionIndex = 0;           // 1-based entry being run
     ActionTable *loadedBlock = nullptr; // the table read from the file, never released
-    uint32_t noticeReadHandle = 0;  // pipe of the last completion notice sent, 0 = none
+    uint32_t noticeReadHandle = 0;      // pipe of the last completion notice sent, 0 = none
     // Arguments of the file routines.
     uint32_t fileHandle = 0;
     frame::BigEndian<8> fileOffset;

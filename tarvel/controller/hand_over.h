@@ -11,14 +11,14 @@
 #pragma pack(push, 1)
 
 struct HandOverBlock {
-    char sharedPart[520];                  // the header's sharedPart
-    uint8_t entry[kEntryHandOverPart];     // bytes 0 to 1583 of the entry
+    char sharedPart[520];              // the header's sharedPart
+    uint8_t entry[kEntryHandOverPart]; // bytes 0 to 1583 of the entry
 };
 
 struct CompletionNotice {
-    uint32_t one;                   // always 1
-    frame::BigEndian<4> exitCode;   // as WAITEXE stores it
-    char noticeTag[12];             // the entry's noticeTag
+    uint32_t one;                 // always 1
+    frame::BigEndian<4> exitCode; // as WAITEXE stores it
+    char noticeTag[12];           // the entry's noticeTag
 };
 
 #pragma pack(pop)

@@ -55,13 +55,13 @@ int32_t QUENNETEXESTATUS();
 char *QUENNETGETENV();
 
 // W32ENUM: the Windows calling convention, named with their decorations.
-int32_t __stdcall W32ENUM(const uint32_t *processId, const char *title, const uint32_t *titleLength);
+int32_t __stdcall W32ENUM(const uint32_t *processId, const char *title,
+                          const uint32_t *titleLength);
 BOOL __stdcall QuennetEnumProc2(HWND window, LPARAM foundWindow);
 BOOL __stdcall QuennetEnumProc(HWND window, LPARAM foundWindow);
 
 // JOINENV
-const char *JOINENV(const uint32_t *count, const char *text1, const char *text2,
-                    const char *text3, const char *text4, const char *text5, const char *text6,
-                    const char *text7, const char *text8, const char *text9);
-
+const char *JOINENV(const uint32_t *count, const char *text1, const char *text2, const char *text3,
+                    const char *text4, const char *text5, const char *text6, const char *text7,
+                    const char *text8, const char *text9);
 }

@@ -10,9 +10,15 @@ namespace {
 // Storage the run-time may use for its own purposes.
 unsigned char g_runtime_block[256];
 
-#define CODE_ROW(name) {QX_ROW_CODE, reinterpret_cast<void *>(&name), "_" #name}
+#define CODE_ROW(name)                                          \
+    {                                                           \
+        QX_ROW_CODE, reinterpret_cast<void *>(&name), "_" #name \
+    }
 // A Windows-convention entry is named as the linker decorates it: _NAME@bytes.
-#define STDCALL_ROW(name, bytes) {QX_ROW_CODE, reinterpret_cast<void *>(&name), "_" #name "@" #bytes}
+#define STDCALL_ROW(name, bytes)                                           \
+    {                                                                      \
+        QX_ROW_CODE, reinterpret_cast<void *>(&name), "_" #name "@" #bytes \
+    }
 
 const qx_entry_row g_entry_table[] = {
     // TARVEL

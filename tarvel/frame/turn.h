@@ -34,7 +34,7 @@ private:
     const HANDLE mutex_;
     std::atomic<DWORD> owner_{0};
     std::atomic<DWORD> sendingTo_{0};
-    unsigned depth_ = 0;   // read and written by the holder only
+    unsigned depth_ = 0; // read and written by the holder only
 };
 
 // Held by a controller run (TARVEL, tarvelthread, TR010Action, the directory switch

@@ -5,7 +5,7 @@
 
 struct AbsPath {
     struct Component {
-        uint8_t start;   // position in the work area, from 1
+        uint8_t start; // position in the work area, from 1
         uint8_t length;
     };
     static constexpr int kFieldWidth = 255;

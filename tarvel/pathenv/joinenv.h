@@ -23,13 +23,13 @@ constexpr size_t kPositionLimit = 65535;
 #pragma pack(push, 1)
 // One variable of the merged list, as kept in the virtual file.
 struct EnvRecord {
-    char name[kNameWidth];   // upper case, padded with spaces; the sort key
-    uint16_t nameLength;     // characters of the whole name
-    uint16_t entryPosition;  // 1-based position in the base environment; 0 for a setting
-                             // or a base entry past kPositionLimit
-    uint32_t valuePlace;     // 0: the base entry's value; else the value text's offset
-    uint32_t valueLength;    // length of the value text at valuePlace
-    uint32_t next;           // offset of the next record in name order
+    char name[kNameWidth];  // upper case, padded with spaces; the sort key
+    uint16_t nameLength;    // characters of the whole name
+    uint16_t entryPosition; // 1-based position in the base environment; 0 for a setting
+                            // or a base entry past kPositionLimit
+    uint32_t valuePlace;    // 0: the base entry's value; else the value text's offset
+    uint32_t valueLength;   // length of the value text at valuePlace
+    uint32_t next;          // offset of the next record in name order
 };
 #pragma pack(pop)
 static_assert(sizeof(EnvRecord) == 272);
@@ -62,21 +62,21 @@ struct ListIndex {
 // JOINENV's program storage.
 struct Joinenv {
     uint8_t initialised = 0;
-    uint8_t baseRead = 0;           // the base was asked for, once per process
+    uint8_t baseRead = 0; // the base was asked for, once per process
     uint8_t baseLoaded = 0;
-    uint16_t vfile = 0;             // virtual-file handle, opened once
-    uint32_t head = kNoRecord;      // record with the smallest name
-    uint32_t fileEnd = 0;           // end of the virtual file
-    uint32_t baseHead = kNoRecord;  // head and end as the base left them; every
-    uint32_t baseEnd = 0;           // record before baseEnd is a base record
-    const char *base = nullptr;     // the process environment block
-    char settings[1012] = {};       // the current text, zero-separated
-    std::string newName;            // upper-cased name of the current setting
-    std::string referenceName;      // upper-cased name between two "%"
-    char sortFile[255] = {};        // sort work file name, padded with spaces
-    char output[kOutputWidth] = {}; // the block, while it fits
-    std::string expanded;           // the current setting's expanded value
-    std::string block;              // the block as built; returned when larger than output
+    uint16_t vfile = 0;                 // virtual-file handle, opened once
+    uint32_t head = kNoRecord;          // record with the smallest name
+    uint32_t fileEnd = 0;               // end of the virtual file
+    uint32_t baseHead = kNoRecord;      // head and end as the base left them; every
+    uint32_t baseEnd = 0;               // record before baseEnd is a base record
+    const char *base = nullptr;         // the process environment block
+    char settings[1012] = {};           // the current text, zero-separated
+    std::string newName;                // upper-cased name of the current setting
+    std::string referenceName;          // upper-cased name between two "%"
+    char sortFile[255] = {};            // sort work file name, padded with spaces
+    char output[kOutputWidth] = {};     // the block, while it fits
+    std::string expanded;               // the current setting's expanded value
+    std::string block;                  // the block as built; returned when larger than output
     std::vector<EnvRecord> baseRecords; // the base and end records as loaded, from offset 0
     ListIndex index;
 };

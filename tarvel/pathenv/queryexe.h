@@ -32,13 +32,21 @@ struct QueryExe {
     uint8_t locateMode = 0;
     uint8_t pathFlag = 0;
     uint8_t exist = 0;
-    qx_filename_record split = {qx_be16_of(24), 0, 0, {}, {}, {}, {}, {}, {}, {},
+    qx_filename_record split = {qx_be16_of(24),           0,  0, {}, {}, {}, {}, {}, {}, {},
                                 qx_be16_of(kBufferWidth), {}, {}};
-    qx_filename_record join = {qx_be16_of(24), 0, 0,
-                               qx_be16_of(1), qx_be16_of(kBufferWidth),
-                               qx_be16_of(1), qx_be16_of(kBufferWidth),
-                               qx_be16_of(1), qx_be16_of(kBufferWidth),
-                               {}, {}, qx_be16_of(kBufferWidth), {}};
+    qx_filename_record join = {qx_be16_of(24),
+                               0,
+                               0,
+                               qx_be16_of(1),
+                               qx_be16_of(kBufferWidth),
+                               qx_be16_of(1),
+                               qx_be16_of(kBufferWidth),
+                               qx_be16_of(1),
+                               qx_be16_of(kBufferWidth),
+                               {},
+                               {},
+                               qx_be16_of(kBufferWidth),
+                               {}};
     char value[1152] = {};
     char directoryGiven = 'n';
     char library = 'n';

@@ -145,7 +145,8 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
     }
     childThread.reset();
     childProcess.reset();
-    launch.processInformation = {nullptr, nullptr, child.dwProcessId, child.dwThreadId}; // the ids only
+    launch.processInformation = {nullptr, nullptr, child.dwProcessId,
+                                 child.dwThreadId}; // the ids only
     set_status(outcome.created ? 0 : 1);
     launch.redirectionMarker = kMarkerOff;
     return outcome;

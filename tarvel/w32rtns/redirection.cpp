@@ -70,7 +70,8 @@ void SendOutputLine(RedirectionState &r, const char *line, uint32_t length)
     // left waiting for the turn this launch holds.
     frame::g_runTurn.sending_to(r.outputWindowThread);
     // The block is handed over with the message; freeing it is the receiver's part.
-    SendMessageA(output_window(r), kOutputLineMessage, 1, reinterpret_cast<LPARAM>(block.release()));
+    SendMessageA(output_window(r), kOutputLineMessage, 1,
+                 reinterpret_cast<LPARAM>(block.release()));
     frame::g_runTurn.sending_to(0);
 }
 
@@ -95,7 +96,9 @@ void PumpChildOutput(W32rtns &program, bool childCreated)
         MessageBoxA(nullptr, r.messageText, r.messageCaption, MB_OK);
     r.outputWindowThread = GetWindowThreadProcessId(output_window(r), nullptr);
 
-    const LineSink send = [&r](const char *line, uint32_t length) { SendOutputLine(r, line, length); };
+    const LineSink send = [&r](const char *line, uint32_t length) {
+        SendOutputLine(r, line, length);
+    };
     StartOutput(r);
     for (;;) {
         DWORD bytesRead = 0;

@@ -126,16 +126,14 @@ int32_t READSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return set_status(
-        read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
+    return set_status(read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
 }
 
 int32_t REGAINSHAREDMEM(HANDLE readHandle, HANDLE *writeHandle, void **address)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return set_status(
-        read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
+    return set_status(read_pipe_block(g_w32rtns.sharedMemory, readHandle, writeHandle, address));
 }
 
 int32_t FINISHSHAREDMEM(HANDLE readHandle, HANDLE writeHandle, void *address)

@@ -11,8 +11,8 @@
 
 // The 8 bytes in front of a block's data, in memory and in the pipe.
 struct BlockHeader {
-    uint32_t totalLength;   // data size + 8
-    HANDLE writeHandle;     // the pipe's write end, as the sender's process knows it
+    uint32_t totalLength; // data size + 8
+    HANDLE writeHandle;   // the pipe's write end, as the sender's process knows it
 };
 
 #pragma pack(pop)
@@ -24,6 +24,6 @@ static_assert(offsetof(BlockHeader, writeHandle) == 4);
 
 // The program-wide fields the shared-memory routines use.
 struct SharedMemoryState {
-    SECURITY_ATTRIBUTES pipeAttributes{};   // length 12, no descriptor, inheritable
-    DWORD readCount = 0;                    // bytes moved by the last read or write
+    SECURITY_ATTRIBUTES pipeAttributes{}; // length 12, no descriptor, inheritable
+    DWORD readCount = 0;                  // bytes moved by the last read or write
 };

@@ -79,7 +79,8 @@ int32_t SENDMSG(HWND window, uint32_t parameter, uint32_t)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return set_status(PostMessageA(window, kBlockWaitingMessage, 0, static_cast<LPARAM>(parameter)));
+    return set_status(
+        PostMessageA(window, kBlockWaitingMessage, 0, static_cast<LPARAM>(parameter)));
 }
 
 // A placeholder: hands back the status the previous routine left.

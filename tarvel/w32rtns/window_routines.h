@@ -6,8 +6,8 @@
 
 // Fields of W32RTNS the window searches use.
 struct WindowState {
-    uint32_t foundWindow = 0;   // its address is the enumeration's application value
-    char title[40] = {};        // stays zero-filled: SWITCHPROGRAM matches by process only
+    uint32_t foundWindow = 0; // its address is the enumeration's application value
+    char title[40] = {};      // stays zero-filled: SWITCHPROGRAM matches by process only
 };
 
 // The message that tells a window a block waits in a pipe; its lParam is the read handle.

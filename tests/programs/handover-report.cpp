@@ -50,7 +50,8 @@ int main()
         const auto *block = static_cast<const HandOverBlock *>(data);
         ActionEntry entry{};
         std::memcpy(&entry, block->entry, kEntryHandOverPart);
-        std::printf("hand-over: program %s\n", up_to_nul(entry.program, sizeof entry.program).c_str());
+        std::printf("hand-over: program %s\n",
+                    up_to_nul(entry.program, sizeof entry.program).c_str());
         std::printf("hand-over: command line %s\n",
                     up_to_nul(entry.commandLine, sizeof entry.commandLine).c_str());
     }

@@ -20,6 +20,7 @@ inline bool hand_over_read_handle(HANDLE &handle)
     std::string digits = blank == std::string::npos ? commandLine : commandLine.substr(blank + 1);
     if (digits.size() != 10 || digits.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(qx_text_to_number(digits.c_str(), 10)));
+    handle =
+        reinterpret_cast<HANDLE>(static_cast<uintptr_t>(qx_text_to_number(digits.c_str(), 10)));
     return true;
 }

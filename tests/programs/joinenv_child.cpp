@@ -43,14 +43,14 @@ std::string join_two(Joinenv join, const std::string &text1, const std::string &
 {
     uint32_t count = 2;
     const char *none = "";
-    const char *block = join(&count, text1.c_str(), text2.c_str(), none, none, none, none, none,
-                             none, none);
+    const char *block =
+        join(&count, text1.c_str(), text2.c_str(), none, none, none, none, none, none, none);
     return block != nullptr ? test_support::env_block_bytes(block) : std::string();
 }
 
 struct Turns {
-    std::atomic<int> busy{0};        // threads between the start of a call and their copy's end
-    std::atomic<uint32_t> begun{0};  // calls begun
+    std::atomic<int> busy{0};       // threads between the start of a call and their copy's end
+    std::atomic<uint32_t> begun{0}; // calls begun
     std::atomic<int> checked{0};
     std::atomic<int> wrong{0};
 };

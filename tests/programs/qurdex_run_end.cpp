@@ -16,7 +16,8 @@ struct Storage {
     ~Storage()
     {
         DWORD written = 0;
-        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "static destructors ran\r\n", 24, &written, nullptr);
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "static destructors ran\r\n", 24, &written,
+                  nullptr);
     }
 };
 
@@ -43,7 +44,7 @@ int main()
     owner::unique_handle worker(CreateThread(nullptr, 0, &work, nullptr, 0, nullptr));
     if (!worker)
         return 2;
-    worker.reset();   // the thread runs on until the run ends
+    worker.reset(); // the thread runs on until the run ends
     WaitForSingleObject(g_working, 10000);
     qx_stop_run(7);
 }

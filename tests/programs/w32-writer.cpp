@@ -39,7 +39,8 @@ std::string unescape(const char *text)
 void write_to(DWORD which, const std::string &bytes)
 {
     DWORD written = 0;
-    WriteFile(GetStdHandle(which), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(GetStdHandle(which), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+              nullptr);
 }
 
 void report(const char *file)
@@ -66,7 +67,8 @@ void spawn_sleeper(const char *ms)
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     // The sleeper runs on by itself; nothing here waits for it.
-    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                       &pi)) {
         owner::unique_handle thread(pi.hThread);
         owner::unique_handle process(pi.hProcess);
     }
@@ -76,7 +78,8 @@ std::string read_stdin_count()
 {
     char buffer[256];
     DWORD got = 0, total = 0;
-    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr) &&
+           got > 0)
         total += got;
     return "stdin " + std::to_string(total) + "\r\n";
 }
@@ -100,7 +103,8 @@ int main(int argc, char **argv)
         } else if (command == "err") {
             write_to(STD_ERROR_HANDLE, unescape(value));
         } else if (command == "repeat" && i < argc) {
-            write_to(STD_OUTPUT_HANDLE, std::string(std::strtoul(value, nullptr, 10), argv[i++][0]));
+            write_to(STD_OUTPUT_HANDLE,
+                     std::string(std::strtoul(value, nullptr, 10), argv[i++][0]));
         } else if (command == "sleep") {
             Sleep(std::strtoul(value, nullptr, 10));
         } else if (command == "env") {
@@ -114,10 +118,12 @@ int main(int argc, char **argv)
         } else if (command == "peek") {
             // Whether this process holds a readable pipe under that handle value, and
             // how many bytes wait in it.
-            HANDLE pipe = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoul(value, nullptr, 0)));
+            HANDLE pipe =
+                reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoul(value, nullptr, 0)));
             DWORD available = 0;
             bool open = PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) != 0;
-            write_to(STD_OUTPUT_HANDLE, open ? "peek " + std::to_string(available) + "\r\n" : "peek none\r\n");
+            write_to(STD_OUTPUT_HANDLE,
+                     open ? "peek " + std::to_string(available) + "\r\n" : "peek none\r\n");
         } else if (command == "exit") {
             ExitProcess(static_cast<UINT>(std::strtoul(value, nullptr, 0)));
         }

@@ -18,8 +18,8 @@ int main()
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     std::string block = std::string("cmdline=") + GetCommandLineA() + "\ncwd=" + cwd +
-                        "\nshow=" + std::to_string(startup.dwFlags & STARTF_USESHOWWINDOW) +
-                        "," + std::to_string(startup.wShowWindow) + "\n";
+                        "\nshow=" + std::to_string(startup.dwFlags & STARTF_USESHOWWINDOW) + "," +
+                        std::to_string(startup.wShowWindow) + "\n";
     owner::unique_file out(CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out)

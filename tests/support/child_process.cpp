@@ -111,8 +111,8 @@ bool in_fresh_process()
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     ScopedVariable fresh(marker, "1");
-    ChildRun run = run_child(std::string("\"") + self + "\" --gtest_filter=" + test->test_suite_name() +
-                             "." + test->name());
+    ChildRun run = run_child(std::string("\"") + self +
+                             "\" --gtest_filter=" + test->test_suite_name() + "." + test->name());
     EXPECT_TRUE(run.finished) << run.output;
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_NE(run.output.find("[  PASSED  ] 1 test"), std::string::npos) << run.output;

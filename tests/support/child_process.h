@@ -11,7 +11,7 @@ namespace test_support {
 
 struct ChildRun {
     DWORD exitCode = 0;
-    std::string output;   // standard output and standard error together
+    std::string output; // standard output and standard error together
     bool finished = false;
 };
 

@@ -12,7 +12,7 @@ namespace test_support {
 struct MessageBoxSeen {
     HWND window = nullptr;
     std::string caption;
-    std::string text;   // the texts of its static children, joined by line feeds
+    std::string text; // the texts of its static children, joined by line feeds
 };
 
 // Waits up to timeout_ms for a dialog of class #32770 owned by process pid; with a

@@ -59,8 +59,9 @@ std::string listed(const std::vector<RecordedMessage> &recorded)
 MessageRecorder::MessageRecorder(UINT first, UINT last) : first_(first), last_(last)
 {
     sentHook_.reset(SetWindowsHookExA(WH_CALLWNDPROC, note_sent, nullptr, GetCurrentThreadId()));
-    window_.reset(CreateWindowA(plain_window_class("TestMessageRecorder"), "recorder", WS_OVERLAPPED,
-                                0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+    window_.reset(CreateWindowA(plain_window_class("TestMessageRecorder"), "recorder",
+                                WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr));
     SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrA(window_.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedure));
 }
@@ -135,7 +136,8 @@ LRESULT CALLBACK ThreadMessageLog::sent(int code, WPARAM wParam, LPARAM lParam)
 {
     const auto *m = reinterpret_cast<const CWPSTRUCT *>(lParam);
     if (code == HC_ACTION && t_log != nullptr)
-        t_log->messages.push_back({m->message, m->wParam, m->lParam, {}, 0, Delivery::Sent, m->hwnd});
+        t_log->messages.push_back(
+            {m->message, m->wParam, m->lParam, {}, 0, Delivery::Sent, m->hwnd});
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -162,7 +164,8 @@ std::vector<RecordedMessage> ThreadMessageLog::of(HWND window) const
 {
     size_t got = 0, want = 0;
     while (got < recorded.size() || want < expected.size()) {
-        if (got < recorded.size() && want < expected.size() && same(recorded[got], expected[want])) {
+        if (got < recorded.size() && want < expected.size() &&
+            same(recorded[got], expected[want])) {
             ++got;
             ++want;
         } else if (want < expected.size() && expected[want].optional) {

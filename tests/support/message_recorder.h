@@ -22,8 +22,8 @@ struct RecordedMessage {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    std::string text;   // for the line message 0x0402: the line block's bytes up to its NUL
-    SIZE_T blockSize = 0;   // and the block's size
+    std::string text;     // for the line message 0x0402: the line block's bytes up to its NUL
+    SIZE_T blockSize = 0; // and the block's size
     Delivery delivery = Delivery::Sent;
     HWND window = nullptr;
 };

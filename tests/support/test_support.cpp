@@ -78,7 +78,10 @@ ScopedVariable::ScopedVariable(const char *name, const std::string &value) : nam
     SetEnvironmentVariableA(name, value.c_str());
 }
 
-ScopedVariable::~ScopedVariable() { SetEnvironmentVariableA(name_.c_str(), hadValue_ ? old_.c_str() : nullptr); }
+ScopedVariable::~ScopedVariable()
+{
+    SetEnvironmentVariableA(name_.c_str(), hadValue_ ? old_.c_str() : nullptr);
+}
 
 std::string current_directory()
 {
@@ -104,7 +107,8 @@ GuardedField::GuardedField(size_t width) : width_(width)
     GetSystemInfo(&info);
     size_t page = info.dwPageSize;
     size_t span = (width + page - 1) / page * page;
-    base_ = static_cast<char *>(VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    base_ = static_cast<char *>(
+        VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
     DWORD old = 0;
     VirtualProtect(base_ + span, page, PAGE_NOACCESS, &old);
     field_ = base_ + span - width;
@@ -141,7 +145,8 @@ std::vector<std::string> read_lines(const std::string &path)
 {
     std::vector<std::string> lines;
     std::string text = read_file(path);
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1)
         lines.push_back(text.substr(start, end - start));
     return lines;
 }

@@ -21,7 +21,10 @@ public:
     TestWindow(const TestWindow &) = delete;
     TestWindow &operator=(const TestWindow &) = delete;
     // The handle as the 32-bit value the window routines take.
-    uint32_t handle() const { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window_.get())); }
+    uint32_t handle() const
+    {
+        return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window_.get()));
+    }
     HWND window() const { return window_.get(); }
 
 private:

@@ -19,15 +19,23 @@ struct Field {
     size_t offset;
     size_t width;
     Type type;
-    bool nulEnded;     // the launch routines read it up to a NUL
-    bool shownAlways;  // read by the controller; other fields are shown when not zero
+    bool nulEnded;    // the launch routines read it up to a NUL
+    bool shownAlways; // read by the controller; other fields are shown when not zero
 };
 
-#define TEXT(record, name, ended) {#name, offsetof(record, name), sizeof(record::name), Type::Text, ended, true}
-#define UNUSED(record, name) {#name, offsetof(record, name), sizeof(record::name), Type::Text, false, false}
-#define NUMBER(record, name) \
-    {#name, offsetof(record, name), sizeof(record::name), \
-     sizeof(record::name) == 4 ? Type::Number32 : Type::Number8, false, true}
+#define TEXT(record, name, ended)                                                    \
+    {                                                                                \
+#name, offsetof(record, name), sizeof(record::name), Type::Text, ended, true \
+    }
+#define UNUSED(record, name)                                                          \
+    {                                                                                 \
+#name, offsetof(record, name), sizeof(record::name), Type::Text, false, false \
+    }
+#define NUMBER(record, name)                                                        \
+    {                                                                               \
+#name, offsetof(record, name), sizeof(record::name),                        \
+            sizeof(record::name) == 4 ? Type::Number32 : Type::Number8, false, true \
+    }
 
 const Field kHeaderFields[] = {
     TEXT(ActionHeader, sharedPart, false),
@@ -123,9 +131,7 @@ bool parse_quoted(std::string_view value, TextValue &out, std::string &error)
             i += 2;
             break;
         }
-        default:
-            error = std::string("unknown escape \\") + escape;
-            return false;
+        default: error = std::string("unknown escape \\") + escape; return false;
         }
     }
     std::string_view rest = trim(value.substr(i));
@@ -442,7 +448,8 @@ std::string describe(const ActionFile &file)
         describe_record(out, kEntryFields, reinterpret_cast<const uint8_t *>(&file.entries[i]));
     }
     if (!file.trailer.empty()) {
-        out += "\n[trailer]\n# bytes after the last whole entry; the controller does not read them\n";
+        out +=
+            "\n[trailer]\n# bytes after the last whole entry; the controller does not read them\n";
         out += std::string(kTrailerField.name) + " = ";
         append_escaped(out, file.trailer);
         out += '\n';
@@ -462,8 +469,8 @@ std::string to_bytes(const ActionFile &file)
 bool from_bytes(std::string_view bytes, ActionFile &file, std::string &error)
 {
     if (bytes.size() < sizeof(ActionHeader)) {
-        error = "not an action file: " + std::to_string(bytes.size()) + " bytes, a header alone has " +
-                std::to_string(sizeof(ActionHeader));
+        error = "not an action file: " + std::to_string(bytes.size()) +
+                " bytes, a header alone has " + std::to_string(sizeof(ActionHeader));
         return false;
     }
     file = ActionFile{};

@@ -25,7 +25,7 @@ namespace actionfile {
 struct ActionFile {
     ActionHeader header;
     std::vector<ActionEntry> entries;
-    std::string trailer;   // bytes after the last whole entry
+    std::string trailer; // bytes after the last whole entry
 };
 
 // A header and an entry as the tool writes them when no field is given.

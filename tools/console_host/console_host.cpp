@@ -17,7 +17,7 @@ namespace {
 constexpr UINT kOutputLineMessage = 0x0402;
 constexpr char kClassName[] = "QuennetConsoleOutputHost";
 
-HANDLE g_output = nullptr;   // our duplicate of the process's standard output
+HANDLE g_output = nullptr; // our duplicate of the process's standard output
 HWND g_window = nullptr;
 INIT_ONCE g_once = INIT_ONCE_STATIC_INIT;
 
@@ -55,7 +55,8 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 HINSTANCE this_module()
 {
     HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&procedure), &module);
     return module;
 }
@@ -69,8 +70,8 @@ DWORD WINAPI serve(LPVOID ready)
     wc.hInstance = this_module();
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
-    g_window = CreateWindowA(kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                             nullptr);
+    g_window =
+        CreateWindowA(kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     SetEvent(static_cast<HANDLE>(ready));
     if (g_window == nullptr)
         return 1;

@@ -108,7 +108,10 @@ int32_t CBL_READ_DIR(char *directory, const uint8_t *size)
     return 0;
 }
 
-int32_t CBL_CHANGE_DIR(const char *path) { return change_directory(frame::field_text(path, QX_NAME_MAX)); }
+int32_t CBL_CHANGE_DIR(const char *path)
+{
+    return change_directory(frame::field_text(path, QX_NAME_MAX));
+}
 
 int32_t CBL_CREATE_DIR(const char *path)
 {
@@ -142,7 +145,8 @@ int32_t CBL_SPLIT_FILENAME(qx_filename_record *record, char *name)
             break;
         }
     size_t first = 0;
-    while (first < total && !is_path_separator(name[first]) && name[first] != ':' && name[first] != '.')
+    while (first < total && !is_path_separator(name[first]) && name[first] != ':' &&
+           name[first] != '.')
         ++first;
 
     put_be16(record->directoryOffset, 1);

@@ -31,7 +31,8 @@ bool read_directory(const std::string &path, std::vector<Member> &members)
     if (size < sizeof header || !in.read(reinterpret_cast<char *>(&header), sizeof header) ||
         std::memcmp(header.magic, kMagic, sizeof kMagic) != 0)
         return false;
-    const uint64_t directoryEnd = sizeof header + uint64_t{header.memberCount} * sizeof(MemberEntry);
+    const uint64_t directoryEnd =
+        sizeof header + uint64_t{header.memberCount} * sizeof(MemberEntry);
     if (directoryEnd > size)
         return false;
     std::vector<Member> found;
@@ -39,10 +40,12 @@ bool read_directory(const std::string &path, std::vector<Member> &members)
         MemberEntry entry{};
         if (!in.read(reinterpret_cast<char *>(&entry), sizeof entry))
             return false;
-        const char *end = static_cast<const char *>(std::memchr(entry.name, '\0', sizeof entry.name));
+        const char *end =
+            static_cast<const char *>(std::memchr(entry.name, '\0', sizeof entry.name));
         if (end == nullptr)
             return false;
-        Member member{std::string(entry.name, static_cast<size_t>(end - entry.name)), entry.offset, entry.size};
+        Member member{std::string(entry.name, static_cast<size_t>(end - entry.name)), entry.offset,
+                      entry.size};
         if (!valid_member_name(member.name) || member.offset < directoryEnd ||
             uint64_t{member.offset} + member.size > size)
             return false;

@@ -104,7 +104,8 @@ std::vector<std::string> qurdex::candidates(const std::string &name)
         if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"')
             dir = dir.substr(1, dir.size() - 2);
         if (!dir.empty())
-            names.push_back(rest.empty() ? dir : dir + (is_path_separator(dir.back()) ? "" : "\\") + rest);
+            names.push_back(
+                rest.empty() ? dir : dir + (is_path_separator(dir.back()) ? "" : "\\") + rest);
         from = to + 1;
     }
     return names;
@@ -146,7 +147,8 @@ int32_t qx_library_file(const uint8_t *function, const uint8_t *record, uint8_t 
     *result = QX_LIBRARY_NOT_OPENED;
     if (*function != QX_LIBRARY_OPEN)
         return QX_PATH_BAD_PARAMETER;
-    std::string path = first_file(frame::field_text(reinterpret_cast<const char *>(record + 1), record[0]));
+    std::string path =
+        first_file(frame::field_text(reinterpret_cast<const char *>(record + 1), record[0]));
     std::vector<library_format::Member> members;
     if (path.empty() || !library_format::read_directory(path, members))
         return QX_PATH_NOT_FOUND;

@@ -31,7 +31,7 @@ struct Sort {
     size_t keyLength = 0;
     bool descending = false;
     bool sorted = false;
-    std::vector<uint8_t> spool;   // records given and not yet written
+    std::vector<uint8_t> spool; // records given and not yet written
     size_t given = 0;
     std::vector<uint8_t> records; // all records, read back at the sort
     std::vector<size_t> order;    // record numbers in the order they are taken
@@ -104,9 +104,9 @@ bool flush_spool(Sort &sort)
 HANDLE create_work_file(const std::string &path)
 {
     for (int tries = 0;; ++tries) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
             tries == kBusyTries)
             return file;
@@ -207,9 +207,7 @@ int32_t EXTSM(uint32_t operation, qx_sort_block *block, void *record)
         case QX_SORT_RELEASE: return release_record(sort, block, record);
         case QX_SORT_SORT: return sort_records(sort, block);
         case QX_SORT_RETURN: return return_record(sort, block, record);
-        case QX_SORT_END:
-            all.open.erase(found);
-            return set_status(block, "00");
+        case QX_SORT_END: all.open.erase(found); return set_status(block, "00");
         default: return set_status(block, "90");
         }
     } catch (const std::bad_alloc &) {

@@ -22,7 +22,7 @@ struct Header {
 };
 struct MemberEntry {
     char name[32];
-    uint32_t offset;   // from the start of the file
+    uint32_t offset; // from the start of the file
     uint32_t size;
 };
 #pragma pack(pop)

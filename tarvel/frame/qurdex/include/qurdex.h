@@ -28,9 +28,9 @@ extern "C" {
 /* One row of an executable's entry-point table. */
 enum { QX_ROW_CODE = 1, QX_ROW_DATA = 2 };
 typedef struct qx_entry_row {
-    int kind;           /* QX_ROW_CODE or QX_ROW_DATA */
-    void *address;      /* the entry, or the data block */
-    const char *name;   /* with the leading underscore; NULL for a data row */
+    int kind;         /* QX_ROW_CODE or QX_ROW_DATA */
+    void *address;    /* the entry, or the data block */
+    const char *name; /* with the leading underscore; NULL for a data row */
 } qx_entry_row;
 
 /* The run-time's registration lock: taken by the executable around its one-time
@@ -66,8 +66,8 @@ QURDEX_API void qx_stop_run(int32_t code) __attribute__((noreturn));
 
 /* Run-time errors that end the run; the exit code is the error number. */
 enum {
-    QX_ERROR_SUBSCRIPT = 153,      /* subscript out of range */
-    QX_ERROR_NOT_FOUND = 173       /* called program not found */
+    QX_ERROR_SUBSCRIPT = 153, /* subscript out of range */
+    QX_ERROR_NOT_FOUND = 173  /* called program not found */
 };
 /* Reports error number with its text and the detail (a program or entry name)
    on standard error and the debugger channel, without waiting for anyone, and
@@ -101,7 +101,7 @@ enum { QX_NAME_MAX = 260 };
 /* Non-zero results of the file routines. */
 enum {
     QX_FILE_BAD_PARAMETER = 9,
-    QX_FILE_END = 10,          /* end of file before count bytes */
+    QX_FILE_END = 10, /* end of file before count bytes */
     QX_FILE_NO_MEMORY = 14,
     QX_FILE_ERROR = 30,
     QX_FILE_NOT_FOUND = 35
@@ -123,9 +123,9 @@ QURDEX_API int32_t CBL_ALLOC_MEM(void **address, uint32_t size, uint32_t flags);
 
 /* Statuses of the drive, directory, file-name and locate routines. */
 enum {
-    QX_PATH_BAD_PARAMETER = 9,  /* a drive letter or mode that is not one */
-    QX_PATH_FAILED = 30,        /* refused by the system, or too long for its field */
-    QX_PATH_NOT_FOUND = 35      /* no such drive, directory or file */
+    QX_PATH_BAD_PARAMETER = 9, /* a drive letter or mode that is not one */
+    QX_PATH_FAILED = 30,       /* refused by the system, or too long for its field */
+    QX_PATH_NOT_FOUND = 35     /* no such drive, directory or file */
 };
 
 /* A 2-byte big-endian number inside a record. */
@@ -165,14 +165,14 @@ QURDEX_API int32_t CBL_TOUPPER(char *text, int32_t length);
 #pragma pack(push, 1)
 /* The record of CBL_SPLIT_FILENAME and CBL_JOIN_FILENAME. Offsets count from 1. */
 typedef struct qx_filename_record {
-    qx_be16 length;               /* 24 */
-    uint8_t flag1;                /* split: 1 upper-cases the name in place */
-    uint8_t flag2;                /* not used, 0 */
-    qx_be16 directoryOffset;      /* the directory, with its final separator */
+    qx_be16 length;          /* 24 */
+    uint8_t flag1;           /* split: 1 upper-cases the name in place */
+    uint8_t flag2;           /* not used, 0 */
+    qx_be16 directoryOffset; /* the directory, with its final separator */
     qx_be16 directoryLength;
-    qx_be16 baseOffset;           /* the base name */
+    qx_be16 baseOffset; /* the base name */
     qx_be16 baseLength;
-    qx_be16 extensionOffset;      /* the extension, without its dot */
+    qx_be16 extensionOffset; /* the extension, without its dot */
     qx_be16 extensionLength;
     qx_be16 totalLength;          /* split: the name's length; join: the result's */
     qx_be16 splitBufferLength;    /* split: the name's field width */
@@ -191,8 +191,9 @@ QURDEX_API int32_t CBL_SPLIT_FILENAME(qx_filename_record *record, char *name);
    backslash after a non-empty directory that does not end in "\" or "/", and a
    dot before a non-empty extension. A join that does not fit leaves result all
    spaces and is QX_PATH_FAILED. */
-QURDEX_API int32_t CBL_JOIN_FILENAME(qx_filename_record *record, char *result, const char *directory,
-                                     const char *base, const char *extension);
+QURDEX_API int32_t CBL_JOIN_FILENAME(qx_filename_record *record, char *result,
+                                     const char *directory, const char *base,
+                                     const char *extension);
 
 /* Finds the file named by name (ends at its first space or NUL, at most
    QX_NAME_MAX bytes), mode 0, pathFlag 0. "$NAME\REST" (or "$NAME/REST") tries
@@ -254,22 +255,22 @@ QURDEX_API int32_t CBL_WRITE_VFILE(uint16_t handle, uint32_t offset, uint32_t co
    begins with "$" and a variable name ("$TMP/zkorgsrt.dat") stands for the file
    of that name in the directory the process variable names. */
 enum {
-    QX_SORT_OPEN = 1,     /* describe the sort, make the work file */
-    QX_SORT_RELEASE = 2,  /* give one record */
-    QX_SORT_SORT = 3,     /* end of input: order the records */
-    QX_SORT_RETURN = 4,   /* take the next record in order into record */
-    QX_SORT_END = 5       /* close and remove the work file */
+    QX_SORT_OPEN = 1,    /* describe the sort, make the work file */
+    QX_SORT_RELEASE = 2, /* give one record */
+    QX_SORT_SORT = 3,    /* end of input: order the records */
+    QX_SORT_RETURN = 4,  /* take the next record in order into record */
+    QX_SORT_END = 5      /* close and remove the work file */
 };
 #pragma pack(push, 1)
 typedef struct qx_sort_block {
-    char status[2];          /* set by every operation */
-    uint16_t recordLength;   /* bytes in each record */
-    uint16_t keyOffset;      /* first byte of the key within the record */
-    uint16_t keyLength;      /* bytes of the key */
-    uint8_t descending;      /* 0 ascending, 1 descending */
+    char status[2];        /* set by every operation */
+    uint16_t recordLength; /* bytes in each record */
+    uint16_t keyOffset;    /* first byte of the key within the record */
+    uint16_t keyLength;    /* bytes of the key */
+    uint8_t descending;    /* 0 ascending, 1 descending */
     uint8_t reserved[3];
-    uint32_t sort;           /* set by QX_SORT_OPEN; names the sort afterwards */
-    char workFile[255];      /* work file name, padded with spaces */
+    uint32_t sort;      /* set by QX_SORT_OPEN; names the sort afterwards */
+    char workFile[255]; /* work file name, padded with spaces */
 } qx_sort_block;
 #pragma pack(pop)
 QURDEX_API int32_t EXTSM(uint32_t operation, qx_sort_block *block, void *record);
