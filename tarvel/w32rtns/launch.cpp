@@ -67,21 +67,33 @@ LaunchOutcome redirected_launch(char waitMarker, const char *program, const char
     return LaunchCommand(g_w32rtns, environment);
 }
 
-// QUENNETSTARTEXE and SINGLEXE: a redirected launch that hands back the process id (0
-// when nothing started).
-int32_t start_and_report_id(const char *program, const char *arguments, void *const *environment,
-                            int32_t *processId)
+// A redirected launch in the launch turn (nothing started when the turn is taken on this
+// thread already), then report(outcome) still in the turn, so that what report reads
+// belongs to this launch; the status says whether the child started.
+template <typename Report>
+int32_t launch_in_turn(char waitMarker, const char *program, const char *arguments,
+                       void *const *environment, Report report)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
     LaunchOutcome outcome;
     LaunchTurn turn;
     if (turn.taken())
-        outcome = redirected_launch(kMarkerOff, program, arguments, environment);
-    if (processId != nullptr)
-        *processId = static_cast<int32_t>(outcome.processId);
-    returnCode = set_status(outcome.created ? 0 : 1);
-    return returnCode;
+        outcome = redirected_launch(waitMarker, program, arguments, environment);
+    report(outcome);
+    return set_status(outcome.created ? 0 : 1);
+}
+
+// QUENNETSTARTEXE and SINGLEXE: a redirected launch that hands back the process id (0
+// when nothing started).
+int32_t start_and_report_id(const char *program, const char *arguments, void *const *environment,
+                            int32_t *processId)
+{
+    return launch_in_turn(kMarkerOff, program, arguments, environment,
+                          [processId](const LaunchOutcome &outcome) {
+                              if (processId != nullptr)
+                                  *processId = static_cast<int32_t>(outcome.processId);
+                          });
 }
 
 } // namespace
@@ -164,17 +176,12 @@ int32_t W32RTNS()
 int32_t WAITEXE(const char *, const char *program, const char *arguments, const char *,
                 void *const *environment, frame::BigEndian<4> *exitCode)
 {
-    int32_t returnCode = 0;
-    frame::first_call(g_w32rtns, returnCode);
-    LaunchOutcome outcome;
-    LaunchTurn turn;
-    if (turn.taken())
-        outcome = redirected_launch(kMarkerOn, program, arguments, environment);
     // A child that did not start leaves the exit code of the last one that did.
-    if (exitCode != nullptr)
-        exitCode->set(g_w32rtns.launch.lastExitCode % 1000000000u);
-    returnCode = set_status(outcome.created ? 0 : 1);
-    return returnCode;
+    return launch_in_turn(kMarkerOn, program, arguments, environment,
+                          [exitCode](const LaunchOutcome &) {
+                              if (exitCode != nullptr)
+                                  exitCode->set(g_w32rtns.launch.lastExitCode % 1000000000u);
+                          });
 }
 
 int32_t QUENNETSTARTEXE(const char *, const char *program, const char *arguments, const char *,

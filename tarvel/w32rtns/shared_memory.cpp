@@ -70,6 +70,14 @@ int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *wri
     return 0;
 }
 
+// The first call's set-up, then success.
+int32_t report_success()
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32rtns, returnCode);
+    return set_status(0);
+}
+
 } // namespace
 
 extern "C" {
@@ -151,32 +159,12 @@ int32_t FINISHSHAREDMEM(HANDLE readHandle, HANDLE writeHandle, void *address)
 
 // The four routines below only report success: the pipe and the block are the business
 // of the routines above.
-int32_t FREESHAREDMEM(HANDLE)
-{
-    int32_t returnCode = 0;
-    frame::first_call(g_w32rtns, returnCode);
-    return set_status(0);
-}
+int32_t FREESHAREDMEM(HANDLE) { return report_success(); }
 
-int32_t RELINQUISHSHAREDMEM(HANDLE)
-{
-    int32_t returnCode = 0;
-    frame::first_call(g_w32rtns, returnCode);
-    return set_status(0);
-}
+int32_t RELINQUISHSHAREDMEM(HANDLE) { return report_success(); }
 
-int32_t WAITSHAREDMEM(HANDLE)
-{
-    int32_t returnCode = 0;
-    frame::first_call(g_w32rtns, returnCode);
-    return set_status(0);
-}
+int32_t WAITSHAREDMEM(HANDLE) { return report_success(); }
 
-int32_t CLEARSHAREDMEM(HANDLE)
-{
-    int32_t returnCode = 0;
-    frame::first_call(g_w32rtns, returnCode);
-    return set_status(0);
-}
+int32_t CLEARSHAREDMEM(HANDLE) { return report_success(); }
 
 } // extern "C"

@@ -38,6 +38,15 @@ BOOL go_on(EnumCriteria &criteria)
     return TRUE;
 }
 
+// Both searches: the first call's set-up, then whether window belongs to the process
+// searched for.
+bool in_searched_process(HWND window)
+{
+    int32_t returnCode = 0;
+    frame::first_call(g_w32enum, returnCode);
+    return owned_by_searched_process(g_w32enum.criteria, window);
+}
+
 } // namespace
 
 extern "C" {
@@ -62,10 +71,8 @@ int32_t __stdcall W32ENUM(const uint32_t *processId, const char *title, const ui
 // Match by process only.
 BOOL __stdcall QuennetEnumProc(HWND window, LPARAM foundWindow)
 {
-    int32_t returnCode = 0;
-    frame::first_call(g_w32enum, returnCode);
     EnumCriteria &criteria = g_w32enum.criteria;
-    if (!owned_by_searched_process(criteria, window))
+    if (!in_searched_process(window))
         return go_on(criteria);
     return found(criteria, window, foundWindow);
 }
@@ -73,10 +80,8 @@ BOOL __stdcall QuennetEnumProc(HWND window, LPARAM foundWindow)
 // Match by process, class-name prefix and title prefix.
 BOOL __stdcall QuennetEnumProc2(HWND window, LPARAM foundWindow)
 {
-    int32_t returnCode = 0;
-    frame::first_call(g_w32enum, returnCode);
     EnumCriteria &criteria = g_w32enum.criteria;
-    if (!owned_by_searched_process(criteria, window))
+    if (!in_searched_process(window))
         return go_on(criteria);
     GetClassNameA(window, criteria.scratch, sizeof kWindowClassPrefix);
     if (std::memcmp(criteria.scratch, kWindowClassPrefix, sizeof kWindowClassPrefix) != 0)
