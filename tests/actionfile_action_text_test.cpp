@@ -38,7 +38,15 @@ std::string round_trip(const std::string &bytes)
     return actionfile::to_bytes(parsed(actionfile::describe(file)));
 }
 
-std::string tool() { return test_support::program_dir() + "\\actionfile.exe"; }
+// Runs the tool with arguments. The desktop is made first: under Wine the first window
+// of a session starts the desktop process, which would keep the tool's output pipe,
+// and the tool's own window would be the first.
+test_support::ChildRun run_tool(const std::string &arguments, const std::string &directory = "")
+{
+    GetDesktopWindow();
+    return test_support::run_child(test_support::program_dir() + "\\actionfile.exe " + arguments,
+                                   directory, 60000);
+}
 
 std::string writer_entry(const std::string &fields)
 {
@@ -195,8 +203,7 @@ TEST(ActionFileTool, RunShowsEachEntryWithItsLinesExitCodeAndNotice)
                                  "[entry]\nprogram = tramespe.exe\ncommandLine = x\nkind = 5\n"
                                  "[entry]\nprogram = cmd.exe\nrunFlag = 0\n");
 
-    test_support::ChildRun run =
-        test_support::run_child(tool() + " run " + dir.file("in.txt"), dir.path(), 60000);
+    test_support::ChildRun run = run_tool("run " + dir.file("in.txt"), dir.path());
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     const std::string workDir = test_support::upper_case(dir.file("work"));
@@ -223,13 +230,12 @@ TEST(ActionFileTool, RunEndsWithStatusOneNamingTheEntryThatFailed)
                              writer_entry("commandLine = out hidden exit 7\nnoticeTag = SEVEN\n") +
                                  "[entry]\nprogram = " + dir.file("missing.exe") + "\n" +
                                  writer_entry("commandLine = exit 0\n"));
-    test_support::ChildRun run = test_support::run_child(tool() + " write " + dir.file("in.txt") +
-                                                         " " + dir.file("table.act"));
+    test_support::ChildRun run =
+        run_tool("write " + dir.file("in.txt") + " " + dir.file("table.act"));
     ASSERT_EQ(run.exitCode, 0u) << run.output;
 
     // Quiet, from the binary file: the closing lines only.
-    run = test_support::run_child(tool() + " run --quiet --file " + dir.file("table.act"),
-                                  dir.path(), 60000);
+    run = run_tool("run --quiet --file " + dir.file("table.act"), dir.path());
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1u) << run.output;
     position(run.output, "== entry 1 (" + test_support::program_dir() +
@@ -244,7 +250,7 @@ TEST(ActionFileTool, RunRefusesABadDescriptionWithItsLine)
 {
     test_support::TempDir dir;
     test_support::write_file(dir.file("bad.txt"), "[entry]\nprogram = cmd.exe\nkind = x\n");
-    test_support::ChildRun run = test_support::run_child(tool() + " run " + dir.file("bad.txt"));
+    test_support::ChildRun run = run_tool("run " + dir.file("bad.txt"));
     EXPECT_EQ(run.exitCode, 2u);
     position(run.output, "line 3");
     EXPECT_EQ(run.output.find("== entry"), std::string::npos) << run.output;
