@@ -15,8 +15,8 @@ struct EntryOutcome {
     enum class State { Skipped, NotStarted, Ended };
     State state = State::Skipped;
     uint32_t exitCode = 0;
-    bool notice = false;   // a completion notice came; exitCode and tag are its own
-    std::string tag;       // the notice's tag, without its padding
+    bool notice = false; // a completion notice came; exitCode and tag are its own
+    std::string tag;     // the notice's tag, without its padding
 };
 
 // The kind as a word: the two kinds the controller tells apart, else "direct".
