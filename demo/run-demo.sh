@@ -2,7 +2,7 @@
 # The demo: TARVEL.EXE started by hand, then TARVEL.EXE running the bundled sample
 # action table (a program started directly, a command for the command interpreter and
 # a hand-over action) with the console output host printing every line, then the same
-# table run through TR010Action by a sample host that shows each completion notice.
+# table run by `actionfile run`, which shows each entry's lines, exit code and notice.
 set -u
 build=${1:-build}
 dist="$build/dist"
@@ -44,7 +44,7 @@ received=$(find "$demo" -iname handover.bin | head -n 1)
 echo "what the hand-over program received: ${received:-nothing} ($(stat -c %s "$received" 2>/dev/null || echo 0) bytes)"
 
 echo
-echo "== The same table, entry by entry through TR010Action by a sample host that is the"
-echo "   notice window of every entry: the exit code and tag of each completion notice"
-(cd "$demo" && wine "../dist/actionfile.exe" write "$description" DEMO && wine notice_host.exe DEMO)
-echo "exit code of the sample host: $?"
+echo "== The same table by actionfile run, entry by entry through TR010Action: each entry's"
+echo "   kind, program and directory, its lines, its exit code and its completion notice"
+(cd "$demo" && wine "../dist/actionfile.exe" run "$description")
+echo "exit code of actionfile run (1: an entry ended with an exit code other than 0): $?"

@@ -1,5 +1,5 @@
 // The action-file tool: its text form read and written back exactly, its defaults and
-// its refusals, and the console program end to end.
+// its refusals, and the console program end to end, running tables included.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -36,6 +36,29 @@ std::string round_trip(const std::string &bytes)
     std::string error;
     EXPECT_TRUE(actionfile::from_bytes(bytes, file, error)) << error;
     return actionfile::to_bytes(parsed(actionfile::describe(file)));
+}
+
+// Runs the tool with arguments. The desktop is made first: under Wine the first window
+// of a session starts the desktop process, which would keep the tool's output pipe,
+// and the tool's own window would be the first.
+test_support::ChildRun run_tool(const std::string &arguments, const std::string &directory = "")
+{
+    GetDesktopWindow();
+    return test_support::run_child(test_support::program_dir() + "\\actionfile.exe " + arguments,
+                                   directory, 60000);
+}
+
+std::string writer_entry(const std::string &fields)
+{
+    return "[entry]\nprogram = " + test_support::program_dir() + "\\w32-writer.exe\n" + fields;
+}
+
+// Where text is in output; fails the test when it is not there.
+size_t position(const std::string &output, const std::string &text)
+{
+    const size_t at = output.find(text);
+    EXPECT_NE(at, std::string::npos) << text << " not in:\n" << output;
+    return at;
 }
 
 } // namespace
@@ -159,4 +182,76 @@ TEST(ActionFileTool, WritesAFileAndDumpsItBack)
     EXPECT_FALSE(test_support::file_exists(dir.file("c.act")));
     EXPECT_EQ(test_support::run_child(tool + " dump " + dir.file("missing.act")).exitCode, 1u);
     EXPECT_EQ(test_support::run_child(tool).exitCode, 2u);
+}
+
+TEST(ActionFileTool, RunShowsEachEntryWithItsLinesExitCodeAndNotice)
+{
+    test_support::TempDir dir;
+    const std::string programs = test_support::program_dir();
+    ASSERT_TRUE(CopyFileA((programs + "\\handover-report.exe").c_str(),
+                          dir.file("tramespe.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((programs + "\\qurdex.dll").c_str(), dir.file("qurdex.dll").c_str(), FALSE));
+    char path[32768] = {};
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    test_support::ScopedVariable searchPath("PATH", dir.path() + ";" + path);
+    test_support::write_file(dir.file("in.txt"),
+                             "[header]\nappDir = " + dir.path() + "\\work\n" +
+                                 writer_entry("commandLine = out one\\r\\n exit 0\n"
+                                              "noticeTag = FIRST\n") +
+                                 "[entry]\nprogram = cmd.exe\ncommandLine = echo two\nkind = 4\n"
+                                 "[entry]\nprogram = tramespe.exe\ncommandLine = x\nkind = 5\n"
+                                 "[entry]\nprogram = cmd.exe\nrunFlag = 0\n");
+
+    test_support::ChildRun run = run_tool("run " + dir.file("in.txt"), dir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    const std::string workDir = test_support::upper_case(dir.file("work"));
+    const std::string &out = run.output;
+    EXPECT_LT(position(out, "== entry 1: kind 0 (direct), "), position(out, "\r\none\r\n"));
+    EXPECT_LT(position(out, "\r\none\r\n"),
+              position(out, ") ended with exit code 0, notice \"FIRST\"\r\n"));
+    EXPECT_NE(test_support::upper_case(out).find(workDir), std::string::npos) << out;
+    EXPECT_LT(position(out, "== entry 2: kind 4 (command interpreter), cmd.exe, in "),
+              position(out, "\r\ntwo\r\n"));
+    EXPECT_LT(position(out, "\r\ntwo\r\n"),
+              position(out, "== entry 2 (cmd.exe) ended with exit code 0, no notice"));
+    EXPECT_LT(position(out, "== entry 3: kind 5 (hand-over), tramespe.exe, in "),
+              position(out, "hand-over: 2104 bytes received"));
+    EXPECT_LT(position(out, "hand-over: 2104 bytes received"),
+              position(out, "== entry 3 (tramespe.exe) ended with exit code 0, no notice"));
+    position(out, "== entry 4 (cmd.exe) skipped (runFlag 0)");
+}
+
+TEST(ActionFileTool, RunEndsWithStatusOneNamingTheEntryThatFailed)
+{
+    test_support::TempDir dir;
+    test_support::write_file(dir.file("in.txt"),
+                             writer_entry("commandLine = out hidden exit 7\nnoticeTag = SEVEN\n") +
+                                 "[entry]\nprogram = " + dir.file("missing.exe") + "\n" +
+                                 writer_entry("commandLine = exit 0\n"));
+    test_support::ChildRun run =
+        run_tool("write " + dir.file("in.txt") + " " + dir.file("table.act"));
+    ASSERT_EQ(run.exitCode, 0u) << run.output;
+
+    // Quiet, from the binary file: the closing lines only.
+    run = run_tool("run --quiet --file " + dir.file("table.act"), dir.path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    position(run.output, "== entry 1 (" + test_support::program_dir() +
+                             "\\w32-writer.exe) ended with exit code 7, notice \"SEVEN\"\r\n");
+    position(run.output, "== entry 2 (" + dir.file("missing.exe") + ") could not start, no notice");
+    position(run.output, "== entry 3 (");
+    EXPECT_EQ(run.output.find("hidden"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(": kind"), std::string::npos) << run.output;
+}
+
+TEST(ActionFileTool, RunRefusesABadDescriptionWithItsLine)
+{
+    test_support::TempDir dir;
+    test_support::write_file(dir.file("bad.txt"), "[entry]\nprogram = cmd.exe\nkind = x\n");
+    test_support::ChildRun run = run_tool("run " + dir.file("bad.txt"));
+    EXPECT_EQ(run.exitCode, 2u);
+    position(run.output, "line 3");
+    EXPECT_EQ(run.output.find("== entry"), std::string::npos) << run.output;
 }

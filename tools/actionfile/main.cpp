@@ -1,19 +1,25 @@
-// actionfile: writes a binary action file from its text description, and shows any
-// action file as that text.
+// actionfile: writes a binary action file from its text description, shows any
+// action file as that text, and runs a table entry by entry, showing what each did.
 //
 //   actionfile write DESCRIPTION ACTIONFILE
 //   actionfile dump ACTIONFILE
+//   actionfile run [--quiet] DESCRIPTION
+//   actionfile run [--quiet] --file ACTIONFILE
 //
-// Exit codes: 0 done, 1 a file could not be read or written or its content is not
-// valid (the reason goes to standard error), 2 wrong arguments.
+// Exit codes of write and dump: 0 done, 1 a file could not be read or written or its
+// content is not valid (the reason goes to standard error), 2 wrong arguments.
+// Exit codes of run: 0 every entry that ran ended with exit code 0, 1 an entry ended
+// otherwise or could not start, 2 wrong arguments or a table that cannot be read.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "action_text.h"
+#include "run_table.h"
 
 namespace {
 
@@ -29,23 +35,36 @@ bool read_all(const char *path, std::string &bytes)
 int usage()
 {
     std::cerr << "usage: actionfile write DESCRIPTION ACTIONFILE\n"
-                 "       actionfile dump ACTIONFILE\n";
+                 "       actionfile dump ACTIONFILE\n"
+                 "       actionfile run [--quiet] DESCRIPTION\n"
+                 "       actionfile run [--quiet] --file ACTIONFILE\n";
     return 2;
+}
+
+using Reader = bool (*)(std::string_view, actionfile::ActionFile &, std::string &);
+
+// Reads path with reader (a description's parse or a binary file's from_bytes); on
+// failure the reason, for a description with its line, goes to standard error.
+bool load(const char *path, Reader reader, actionfile::ActionFile &file)
+{
+    std::string content;
+    if (!read_all(path, content)) {
+        std::cerr << "actionfile: cannot read " << path << "\n";
+        return false;
+    }
+    std::string error;
+    if (!reader(content, file, error)) {
+        std::cerr << "actionfile: " << path << ": " << error << "\n";
+        return false;
+    }
+    return true;
 }
 
 int write(const char *descriptionPath, const char *actionPath)
 {
-    std::string text;
-    if (!read_all(descriptionPath, text)) {
-        std::cerr << "actionfile: cannot read " << descriptionPath << "\n";
-        return 1;
-    }
     actionfile::ActionFile file;
-    std::string error;
-    if (!actionfile::parse(text, file, error)) {
-        std::cerr << "actionfile: " << descriptionPath << ": " << error << "\n";
+    if (!load(descriptionPath, &actionfile::parse, file))
         return 1;
-    }
     std::ofstream out(actionPath, std::ios::binary | std::ios::trunc);
     std::string bytes = actionfile::to_bytes(file);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -59,19 +78,32 @@ int write(const char *descriptionPath, const char *actionPath)
 
 int dump(const char *actionPath)
 {
-    std::string bytes;
-    if (!read_all(actionPath, bytes)) {
-        std::cerr << "actionfile: cannot read " << actionPath << "\n";
-        return 1;
-    }
     actionfile::ActionFile file;
-    std::string error;
-    if (!actionfile::from_bytes(bytes, file, error)) {
-        std::cerr << "actionfile: " << actionPath << ": " << error << "\n";
+    if (!load(actionPath, &actionfile::from_bytes, file))
         return 1;
-    }
     std::cout << actionfile::describe(file);
     return std::cout.flush() ? 0 : 1;
+}
+
+// The arguments after "run": --quiet anywhere, then a description, or --file and an
+// action file.
+int run(const std::vector<std::string> &arguments)
+{
+    bool quiet = false;
+    std::vector<std::string> rest;
+    for (const std::string &argument : arguments) {
+        if (argument == "--quiet")
+            quiet = true;
+        else
+            rest.push_back(argument);
+    }
+    const bool binary = rest.size() == 2 && rest[0] == "--file";
+    if (!binary && (rest.size() != 1 || rest[0].rfind("--", 0) == 0))
+        return usage();
+    actionfile::ActionFile file;
+    if (!load(rest.back().c_str(), binary ? &actionfile::from_bytes : &actionfile::parse, file))
+        return 2;
+    return actionfile::run_table(file, quiet);
 }
 
 } // namespace
@@ -82,5 +114,7 @@ int main(int argc, char **argv)
         return write(argv[2], argv[3]);
     if (argc == 3 && std::string(argv[1]) == "dump")
         return dump(argv[2]);
+    if (argc >= 2 && std::string(argv[1]) == "run")
+        return run(std::vector<std::string>(argv + 2, argv + argc));
     return usage();
 }
