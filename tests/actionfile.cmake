@@ -1,5 +1,8 @@
 # The action-file tool and its text form.
 add_wine_test(actionfile_action_text_test SOURCES actionfile_action_text_test.cpp LIBS actionfile_core)
-add_custom_command(TARGET actionfile_action_text_test POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:actionfile> ${TEST_BIN_DIR})
-add_dependencies(actionfile_action_text_test actionfile w32-writer handover-report)
+# The tool beside the test program, copied again whenever the tool is rebuilt.
+add_custom_command(OUTPUT ${TEST_BIN_DIR}/actionfile.exe
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:actionfile> ${TEST_BIN_DIR}
+  DEPENDS actionfile $<TARGET_FILE:actionfile>)
+add_custom_target(actionfile_beside_tests DEPENDS ${TEST_BIN_DIR}/actionfile.exe)
+add_dependencies(actionfile_action_text_test actionfile_beside_tests w32-writer handover-report)

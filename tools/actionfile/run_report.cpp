@@ -1,3 +1,4 @@
+// The header and closing lines of actionfile run, and the status a run ends with.
 #include "run_report.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// actionfile run: each entry of a table run through TR010Action with this tool's window
+// as its output and notice window, and its lines printed as they arrive.
 #include "run_table.h"
 
 #include <windows.h>
