@@ -8,14 +8,13 @@
 // The program is its own child: "w32rtns_bench child bulk|lines|exit".
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "entries.h"
 #include "owner.h"
 #include "qurdex.h"
@@ -79,45 +78,11 @@ int32_t give_window(int32_t *window)
 
 // ---- the baselines -----------------------------------------------------------
 
-std::string self_path()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
-// Starts the child with its standard output and error on a pipe, hands every read
-// to take, and waits for the child.
-void plain_run(const std::string &mode, const std::function<void(const char *, DWORD)> &take)
-{
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readPipe = nullptr, writePipe = nullptr;
-    CreatePipe(&readPipe, &writePipe, &sa, 0);
-    owner::unique_handle readEnd(readPipe);
-    owner::unique_handle writeEnd(writePipe);
-    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd.get();
-    si.hStdError = writeEnd.get();
-    PROCESS_INFORMATION pi{};
-    std::string command = self_path() + " child " + mode;
-    CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    owner::unique_handle thread(pi.hThread);
-    owner::unique_handle process(pi.hProcess);
-    // Only the child holds the write end now, so the reads end when it ends.
-    writeEnd.reset();
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        take(buffer, got);
-    WaitForSingleObject(process.get(), INFINITE);
-}
+std::string child_command(const std::string &mode) { return bench::self_path() + " child " + mode; }
 
 void plain_drain(const std::string &mode)
 {
-    plain_run(mode, [](const char *, DWORD) {});
+    bench::plain_run(child_command(mode), {}, [](const char *, DWORD) {});
 }
 
 void send_line(const char *bytes, size_t length)
@@ -135,7 +100,7 @@ void send_line(const char *bytes, size_t length)
 void minimal_pump(const std::string &mode)
 {
     std::string carry;
-    plain_run(mode, [&carry](const char *bytes, DWORD length) {
+    bench::plain_run(child_command(mode), {}, [&carry](const char *bytes, DWORD length) {
         carry.append(bytes, length);
         size_t start = 0;
         for (size_t at; (at = carry.find("\r\n", start)) != std::string::npos; start = at + 2)
@@ -151,7 +116,7 @@ void waitexe(const std::string &mode)
     std::string arguments = "child " + mode;
     void *environment = nullptr;
     frame::BigEndian<4> exitCode;
-    WAITEXE("", self_path().c_str(), arguments.c_str(), "", &environment, &exitCode);
+    WAITEXE("", bench::self_path().c_str(), arguments.c_str(), "", &environment, &exitCode);
 }
 
 void plain_launch()
@@ -159,36 +124,11 @@ void plain_launch()
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::string command = self_path() + " child exit";
+    std::string command = child_command("exit");
     CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     owner::unique_handle thread(pi.hThread);
     owner::unique_handle process(pi.hProcess);
     WaitForSingleObject(process.get(), INFINITE);
-}
-
-// ---- measuring ----------------------------------------------------------------
-
-double seconds(const std::function<void()> &work)
-{
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Median seconds over kRuns runs of each, the runs of the candidates interleaved so
-// that a change of machine load touches them alike.
-std::vector<double> medians(const std::vector<std::function<void()>> &candidates)
-{
-    std::vector<std::vector<double>> times(candidates.size());
-    for (int run = 0; run < kRuns; ++run)
-        for (size_t i = 0; i < candidates.size(); ++i)
-            times[i].push_back(seconds(candidates[i]));
-    std::vector<double> result;
-    for (auto &t : times) {
-        std::sort(t.begin(), t.end());
-        result.push_back(t[t.size() / 2]);
-    }
-    return result;
 }
 
 double mb_per_s(size_t bytes, double s) { return static_cast<double>(bytes) / 1e6 / s; }
@@ -211,8 +151,9 @@ int main(int argc, char **argv)
     qx_register_entry("QuennetGetOutputHandle", reinterpret_cast<void *>(&give_window));
 
     std::printf("medians of %d runs\n", kRuns);
-    auto a = medians(
-        {[] { waitexe("bulk"); }, [] { plain_drain("bulk"); }, [] { minimal_pump("bulk"); }});
+    auto a = bench::medians(
+        {[] { waitexe("bulk"); }, [] { plain_drain("bulk"); }, [] { minimal_pump("bulk"); }},
+        kRuns);
     std::printf("(a) 16 MiB of 80-byte lines in 64 KiB writes\n"
                 "    WAITEXE %.1f MB/s, plain drain %.1f MB/s, minimal per-line pump %.1f MB/s\n"
                 "    WAITEXE / pump %.2f (goal >= 0.9), WAITEXE / drain %.2f, pump / drain %.2f\n",
@@ -220,20 +161,21 @@ int main(int argc, char **argv)
                 a[2] / a[0], a[1] / a[0], a[1] / a[2]);
 
     const size_t smallBytes = kSmallLines * kLineBytes;
-    auto b = medians({[] { waitexe("lines"); }, [] { plain_drain("lines"); }});
+    auto b = bench::medians({[] { waitexe("lines"); }, [] { plain_drain("lines"); }}, kRuns);
     std::printf(
         "(b) 20,000 lines of 80 bytes, one WriteFile each\n"
         "    WAITEXE %.2f MB/s, plain drain %.2f MB/s, WAITEXE / drain %.2f (goal >= 0.9)\n",
         mb_per_s(smallBytes, b[0]), mb_per_s(smallBytes, b[1]), b[1] / b[0]);
 
-    auto c = medians({[] {
-                          for (int i = 0; i < kLaunches; ++i)
-                              waitexe("exit");
-                      },
-                      [] {
-                          for (int i = 0; i < kLaunches; ++i)
-                              plain_launch();
-                      }});
+    auto c = bench::medians({[] {
+                                 for (int i = 0; i < kLaunches; ++i)
+                                     waitexe("exit");
+                             },
+                             [] {
+                                 for (int i = 0; i < kLaunches; ++i)
+                                     plain_launch();
+                             }},
+                            kRuns);
     std::printf("(c) %d launches of a child that exits at once\n"
                 "    WAITEXE %.2f ms per launch, plain %.2f ms, ratio %.2f (goal <= 1.1)\n",
                 kLaunches, c[0] * 1000 / kLaunches, c[1] * 1000 / kLaunches, c[0] / c[1]);
