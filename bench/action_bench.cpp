@@ -139,26 +139,22 @@ void run_tarvel(const std::string &tarvel, const std::string &workFolder)
     WaitForSingleObject(process.get(), INFINITE);
 }
 
-void plain_launches(const TableShape &shape, int count)
-{
-    for (int i = 0; i < count; ++i)
-        bench::plain_run(shape.program + " ", shape.folder, [](const char *, DWORD) {});
-}
+// The three ways of running one action in this process: the plain launch, TR010Action
+// on a table of one, and WAITEXE alone as the controller calls it.
+enum Way { kPlain, kTr010, kWaitExe, kWays };
 
-void tr010_actions(ActionTable &table, int count)
+void run_one(Way way, const TableShape &shape, ActionTable &table)
 {
-    for (int i = 0; i < count; ++i)
-        TR010Action(&table, nullptr);
-}
-
-// WAITEXE alone, in the application directory, as the controller calls it.
-void waitexe_launches(const TableShape &shape, int count)
-{
-    SetCurrentDirectoryA(shape.folder.c_str());
     void *environment = nullptr;
     frame::BigEndian<4> exitCode;
-    for (int i = 0; i < count; ++i)
-        WAITEXE("\1", shape.program.c_str(), "", "", &environment, &exitCode);
+    switch (way) {
+    case kPlain:
+        bench::plain_run(shape.program + " ", shape.folder, [](const char *, DWORD) {});
+        break;
+    case kTr010: TR010Action(&table, nullptr); break;
+    case kWaitExe: WAITEXE("\1", shape.program.c_str(), "", "", &environment, &exitCode); break;
+    default: break;
+    }
 }
 
 // ---- case (d) --------------------------------------------------------------------
@@ -168,30 +164,34 @@ void per_action(const TableShape &shape, const std::string &tarvel, const std::s
     const int n = g_actions;
     auto table = make_table(shape, n, 1);
     auto empty = make_table(shape, 0, 1);
-    const std::string startFolder = bench::self_folder();
-    auto rows =
-        bench::timings({[&] { plain_launches(shape, n); }, [&] { tr010_actions(*table, n); },
-                        [&] {
-                            write_action_file(work, *table, n);
-                            run_tarvel(tarvel, work);
-                        },
-                        [&] {
-                            write_action_file(work, *empty, 0);
-                            run_tarvel(tarvel, work);
-                        },
-                        [&] {
-                            waitexe_launches(shape, n);
-                            SetCurrentDirectoryA(startFolder.c_str());
-                        }},
-                       g_runs);
+    // Rows: the three ways (seconds for n actions each), TARVEL.EXE on the table of n
+    // and TARVEL.EXE on an empty table; one column per run. Within a run the ways take
+    // turns action by action, in an order that rotates, so that the machine's slower
+    // and faster stretches touch them alike.
+    enum { kFile = kWays, kEmpty, kRows };
+    std::vector<std::vector<double>> rows(kRows);
+    for (int run = 0; run < g_runs; ++run) {
+        double sums[kWays] = {};
+        for (int action = 0; action < n; ++action)
+            for (int step = 0; step < kWays; ++step) {
+                const Way way = static_cast<Way>((action + step) % kWays);
+                sums[way] += bench::seconds([&] { run_one(way, shape, *table); });
+            }
+        for (int way = 0; way < kWays; ++way)
+            rows[way].push_back(sums[way]);
+        write_action_file(work, *table, n);
+        rows[kFile].push_back(bench::seconds([&] { run_tarvel(tarvel, work); }));
+        write_action_file(work, *empty, 0);
+        rows[kEmpty].push_back(bench::seconds([&] { run_tarvel(tarvel, work); }));
+    }
     // The file route's start (TARVEL.EXE on an empty table) is paid once per table; its
     // cost per action is what a table of n actions costs beyond it.
     std::vector<double> beyondStart;
-    for (size_t run = 0; run < rows[2].size(); ++run)
-        beyondStart.push_back(rows[2][run] - rows[3][run]);
+    for (int run = 0; run < g_runs; ++run)
+        beyondStart.push_back(rows[kFile][run] - rows[kEmpty][run]);
     auto ms = [n](const std::vector<double> &row) { return bench::median(row) * 1000 / n; };
     auto ratio = [&rows](const std::vector<double> &row) {
-        return bench::paired_ratio(row, rows[0]);
+        return bench::paired_ratio(row, rows[kPlain]);
     };
     std::printf("  %s\n"
                 "    plain redirected launch          %8.2f ms per action\n"
@@ -200,9 +200,9 @@ void per_action(const TableShape &shape, const std::string &tarvel, const std::s
                 "      beyond its start on an empty table (%.1f ms, once per table); the whole "
                 "run over %d: %.2f ms per action, ratio %.3f\n"
                 "    WAITEXE alone                    %8.2f ms per launch, ratio %.3f\n",
-                shape.title, ms(rows[0]), ms(rows[1]), ratio(rows[1]), ms(beyondStart),
-                ratio(beyondStart), bench::median(rows[3]) * 1000, n, ms(rows[2]), ratio(rows[2]),
-                ms(rows[4]), ratio(rows[4]));
+                shape.title, ms(rows[kPlain]), ms(rows[kTr010]), ratio(rows[kTr010]),
+                ms(beyondStart), ratio(beyondStart), bench::median(rows[kEmpty]) * 1000, n,
+                ms(rows[kFile]), ratio(rows[kFile]), ms(rows[kWaitExe]), ratio(rows[kWaitExe]));
 }
 
 // ---- the steps of an action ------------------------------------------------------
@@ -282,6 +282,14 @@ void breakdown(const TableShape &full, const TableShape &dollar, double dllLooku
              OpenRedirection(g_w32rtns);
              PumpChildOutput(g_w32rtns, false);
          }));
+    line("  the plain launch's own pipe: made, read end kept back, closed", step_us([] {
+             SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+             HANDLE readEnd = nullptr, writeEnd = nullptr;
+             CreatePipe(&readEnd, &writeEnd, &security, 0);
+             owner::unique_handle reader(readEnd);
+             owner::unique_handle writer(writeEnd);
+             SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+         }));
     line("host entry looked up by name, registered",
          step_us([] { qx_lookup("QuennetGetOutputHandle"); }));
     line("host entry looked up by name, from its DLL (TARVEL.EXE)", dllLookup);
@@ -326,7 +334,8 @@ void memory(const TableShape &shape)
     auto table = make_table(shape, 1, 1);
     TR010Action(table.get(), nullptr);
     Usage before = usage();
-    tr010_actions(*table, g_memoryActions);
+    for (int action = 0; action < g_memoryActions; ++action)
+        TR010Action(table.get(), nullptr);
     Usage after = usage();
     std::printf("  memory over %d more actions through TR010Action: private bytes %zu before, %zu "
                 "after (%+ld); next handle value %#lx before, %#lx after\n",
