@@ -370,6 +370,9 @@ int main(int argc, char **argv)
     const std::string tools = folder + "\\tools";
     const std::string tarvel = folder + "\\..\\dist\\TARVEL.EXE";
     const std::string work = make_work_folder();
+    // The host works in its own folder, and its tables' application directories lie
+    // below it, on the same drive.
+    SetCurrentDirectoryA(work.c_str());
     // The child is found along the search path; the "$" name's value is a list, of
     // which the first element counts.
     char path[32767] = {};
