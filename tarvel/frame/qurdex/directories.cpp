@@ -29,11 +29,10 @@ int32_t status_of_last_error()
                : QX_PATH_FAILED;
 }
 
-// Keeps the current directory as its drive's own in the "=X:" variable, where
+// Keeps the current directory cwd as its drive's own in the "=X:" variable, where
 // the system looks when that drive is named alone ("X:") later on.
-void remember_current_directory()
+void remember_current_directory(const std::string &cwd)
 {
-    std::string cwd = current_directory();
     if (!on_drive(cwd))
         return;
     const char name[4] = {'=', frame::upper_char(cwd[0]), ':', '\0'};
@@ -46,7 +45,7 @@ int32_t change_directory(const std::string &path)
         return QX_PATH_NOT_FOUND;
     if (!SetCurrentDirectoryA(path.c_str()))
         return status_of_last_error();
-    remember_current_directory();
+    remember_current_directory(current_directory());
     return 0;
 }
 
@@ -79,7 +78,12 @@ int32_t PC_SET_DRIVE(const char *drive)
     char letter = frame::upper_char(*drive);
     if (letter < 'A' || letter > 'Z')
         return QX_PATH_BAD_PARAMETER;
-    remember_current_directory();
+    const std::string cwd = current_directory();
+    remember_current_directory(cwd);
+    // The current drive's own directory is the current directory, which the process
+    // holds open so that it cannot be removed: there is nothing to open again.
+    if (on_drive(cwd) && frame::upper_char(cwd[0]) == letter)
+        return 0;
     const char alone[3] = {letter, ':', '\0'};
     char path[MAX_PATH];
     DWORD length = GetFullPathNameA(alone, MAX_PATH, path, nullptr);

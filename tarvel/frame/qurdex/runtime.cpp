@@ -15,6 +15,9 @@ namespace {
 struct Registry {
     std::mutex lock;
     std::map<std::string, void *> entries;
+    // Entries found in a DLL of their name: the DLL stays loaded, so the address holds
+    // for the life of the process and the next lookup need not load it again.
+    std::map<std::string, void *> loaded;
 };
 
 Registry &registry()
@@ -78,12 +81,14 @@ void qx_register_table(const qx_entry_row *rows, size_t count)
 
 void *qx_lookup(const char *name)
 {
+    Registry &registered = registry();
     {
-        Registry &registered = registry();
         std::lock_guard<std::mutex> hold(registered.lock);
-        auto found = registered.entries.find(name);
-        if (found != registered.entries.end())
-            return found->second;
+        for (const auto *entries : {&registered.entries, &registered.loaded}) {
+            auto found = entries->find(name);
+            if (found != entries->end())
+                return found->second;
+        }
     }
     std::string dll = std::string(name) + ".dll";
     owner::unique_hmodule module(LoadLibraryA(dll.c_str()));
@@ -94,6 +99,8 @@ void *qx_lookup(const char *name)
         return nullptr;
     // The module stays loaded for the life of the process, as a called program does.
     module.release();
+    std::lock_guard<std::mutex> hold(registered.lock);
+    registered.loaded.emplace(name, address);
     return address;
 }
 

@@ -50,8 +50,8 @@ QURDEX_API void qx_winmain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, i
                            qx_main_entry main) __attribute__((noreturn));
 
 /* Address of a named entry: a registered one first, else the export of that name
-   in the DLL NAME.dll (usual DLL search, the executable's folder first). NULL when
-   neither has it. */
+   in the DLL NAME.dll (usual DLL search, the executable's folder first), which then
+   stays loaded and is not searched for again. NULL when neither has it. */
 QURDEX_API void *qx_lookup(const char *name);
 /* As qx_lookup, but a name found nowhere is the run-time error 173, which ends the
    run; so the result is never NULL. */
@@ -146,7 +146,8 @@ typedef struct qx_be16 {
 QURDEX_API int32_t PC_READ_DRIVE(char *drive);
 /* Makes the drive named by drive's first byte (either case) current, in the
    directory that was last current on it (the root when none was, or when that
-   one is gone). The directory left is remembered for its own drive. */
+   one is gone). The directory left is remembered for its own drive. Naming the
+   current drive leaves its current directory as it is. */
 QURDEX_API int32_t PC_SET_DRIVE(const char *drive);
 /* Current directory of the current drive, without drive and leading backslash
    (the root is empty), padded with spaces to *size bytes. One that does not fit
