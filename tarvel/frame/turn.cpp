@@ -16,7 +16,10 @@ bool Turn::take()
         return true;
     }
     HANDLE held = mutex_;
-    for (;;) {
+    // A free turn is had at once, without the wait that handles messages.
+    const DWORD free = WaitForSingleObject(held, 0);
+    const bool hadAtOnce = free == WAIT_OBJECT_0 || free == WAIT_ABANDONED_0;
+    while (!hadAtOnce) {
         if (sendingTo_.load(std::memory_order_acquire) == me && InSendMessage())
             return false;
         DWORD woken = MsgWaitForMultipleObjects(1, &held, FALSE, INFINITE, QS_SENDMESSAGE);
