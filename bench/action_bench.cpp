@@ -282,14 +282,8 @@ void breakdown(const TableShape &full, const TableShape &dollar, double dllLooku
              OpenRedirection(g_w32rtns);
              PumpChildOutput(g_w32rtns, false);
          }));
-    line("  the plain launch's own pipe: made, read end kept back, closed", step_us([] {
-             SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
-             HANDLE readEnd = nullptr, writeEnd = nullptr;
-             CreatePipe(&readEnd, &writeEnd, &security, 0);
-             owner::unique_handle reader(readEnd);
-             owner::unique_handle writer(writeEnd);
-             SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
-         }));
+    line("  the plain launch's own pipe: made, read end kept back, closed",
+         step_us([] { bench::output_pipe(); }));
     line("host entry looked up by name, registered",
          step_us([] { qx_lookup("QuennetGetOutputHandle"); }));
     line("host entry looked up by name, from its DLL (TARVEL.EXE)", dllLookup);

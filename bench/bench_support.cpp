@@ -60,15 +60,20 @@ double paired_ratio(const std::vector<double> &candidate, const std::vector<doub
     return median(ratios);
 }
 
-void plain_run(const std::string &command, const std::string &folder,
-               const std::function<void(const char *, DWORD)> &take)
+OutputPipe output_pipe()
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE readPipe = nullptr, writePipe = nullptr;
     CreatePipe(&readPipe, &writePipe, &sa, 0);
-    owner::unique_handle readEnd(readPipe);
-    owner::unique_handle writeEnd(writePipe);
-    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    OutputPipe pipe{owner::unique_handle(readPipe), owner::unique_handle(writePipe)};
+    SetHandleInformation(pipe.readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    return pipe;
+}
+
+void plain_run(const std::string &command, const std::string &folder,
+               const std::function<void(const char *, DWORD)> &take)
+{
+    auto [readEnd, writeEnd] = output_pipe();
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "owner.h"
+
 namespace bench {
 
 // The full path of the running program.
@@ -30,6 +32,13 @@ std::vector<double> medians(const std::vector<std::function<void()>> &candidates
 // The median over runs of the ratio of one run of a candidate to the same run of the
 // baseline: a slower stretch of the machine touches both sides of each ratio.
 double paired_ratio(const std::vector<double> &candidate, const std::vector<double> &baseline);
+
+// A pipe for a child's output: the write end inheritable, the read end kept back.
+struct OutputPipe {
+    owner::unique_handle readEnd;
+    owner::unique_handle writeEnd;
+};
+OutputPipe output_pipe();
 
 // Starts command (in folder, or the current one when empty) with its standard output
 // and error on a pipe, hands every read to take, and waits for the child: the plain
