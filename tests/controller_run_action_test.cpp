@@ -30,11 +30,15 @@ using test_support::TempDir;
 namespace {
 
 HWND g_outputWindow = nullptr;
+// A host thread's own output window, where it has one.
+thread_local HWND t_outputWindow = nullptr;
 
-// The host entry: the output lines go to the test's recorder window.
+// The host entry: the output lines go to the calling thread's window, else to the
+// test's recorder window.
 int32_t give_output_window(int32_t *window)
 {
-    *window = static_cast<int32_t>(reinterpret_cast<intptr_t>(g_outputWindow));
+    HWND target = t_outputWindow != nullptr ? t_outputWindow : g_outputWindow;
+    *window = static_cast<int32_t>(reinterpret_cast<intptr_t>(target));
     return 0;
 }
 
@@ -457,6 +461,69 @@ TEST_F(Action, TableFromAnotherThreadWaitsForTheRunningFileTable)
     std::vector<std::string> expected = fileLines;
     expected.push_back("X");
     EXPECT_EQ(recorder.lines(), expected);
+}
+
+TEST_F(Action, HostThreadsLaunchBetweenTheActionsOfARunningTable)
+{
+    constexpr int kActions = 40, kLaunches = 10;
+    std::vector<std::string> tableLines;
+    for (int i = 1; i <= kActions; ++i)
+        tableLines.push_back(std::to_string(i));
+    write_thread_file(74, tableLines);
+    test_support::MessageRecorder hostRecorder{0x0402, 0x0402};
+    std::atomic<bool> tableStarted{false};
+    std::atomic<int> tableLinesSeen{0}, tableActionsWhenHostsEnded{-1};
+    recorder.onMessage = [&](const test_support::RecordedMessage &) {
+        tableStarted = true;
+        ++tableLinesSeen;
+    };
+    std::vector<int32_t> statuses[2];
+    std::vector<uint32_t> exitCodes[2];
+    auto host = [&](int which) {
+        for (int i = 0; i < 6000 && !tableStarted; ++i)
+            Sleep(5);
+        t_outputWindow = hostRecorder.window();
+        for (int i = 0; i < kLaunches; ++i) {
+            char arguments[40];
+            std::snprintf(arguments, sizeof arguments, "out H%d-%d exit %d", which, i,
+                          100 * which + i);
+            void *environment = nullptr;
+            frame::BigEndian<4> exitCode;
+            statuses[which].push_back(
+                WAITEXE("", writer().c_str(), arguments, "", &environment, &exitCode));
+            exitCodes[which].push_back(exitCode.get());
+        }
+    };
+    std::atomic<int> hostsLeft{2};
+    auto host_then_count = [&](int which) {
+        host(which);
+        if (--hostsLeft == 0)
+            tableActionsWhenHostsEnded = tableLinesSeen.load();
+    };
+    const bool returned = run_on_threads(
+        {[] { tarvelthread(74); }, [&] { host_then_count(0); }, [&] { host_then_count(1); }},
+        120000);
+    recorder.onMessage = nullptr;
+    ASSERT_TRUE(returned);
+    // Every action of the table ran, whole and in order, with its lines in its window.
+    EXPECT_EQ(recorder.lines(), tableLines);
+    // The hosts' launches did not wait for the whole table: they went between its actions.
+    EXPECT_LT(tableActionsWhenHostsEnded, kActions);
+    // Each launch returned its own exit code; each host's lines came once, in its order.
+    std::vector<std::string> host0, host1;
+    for (const std::string &line : hostRecorder.lines())
+        (line.rfind("H0-", 0) == 0 ? host0 : host1).push_back(line);
+    for (int which = 0; which < 2; ++which) {
+        const std::vector<std::string> &got = which == 0 ? host0 : host1;
+        ASSERT_EQ(got.size(), size_t(kLaunches)) << which;
+        for (int i = 0; i < kLaunches; ++i) {
+            char line[16];
+            std::snprintf(line, sizeof line, "H%d-%d", which, i);
+            EXPECT_EQ(got[i], line);
+            EXPECT_EQ(statuses[which][i], 0);
+            EXPECT_EQ(exitCodes[which][i], uint32_t(100 * which + i));
+        }
+    }
 }
 
 TEST_F(Action, CallsFromTheLineHandlerOnTheRunningThreadAreRefused)

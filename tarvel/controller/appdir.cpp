@@ -153,13 +153,15 @@ extern "C" int32_t TR0Set0AppDir(const ActionTable *table)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
-    if (!turn.taken())
+    frame::TableHold hold;
+    const bool done = hold.taken() && frame::in_launch_turn([&] {
+                          if (table != nullptr)
+                              returnCode = appdir::switch_to(g_controller.dirSwitch, table->header);
+                          else
+                              returnCode = g_controller.dirSwitch.callStatus;
+                      });
+    if (!done)
         returnCode = kControllerBusy;
-    else if (table != nullptr)
-        returnCode = appdir::switch_to(g_controller.dirSwitch, table->header);
-    else
-        returnCode = g_controller.dirSwitch.callStatus;
     return frame::finish(reinterpret_cast<void *>(&TR0Set0AppDir), returnCode);
 }
 
@@ -167,11 +169,11 @@ extern "C" int32_t TR0Reset0CurDir(void)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
-    if (!turn.taken())
-        return frame::finish(reinterpret_cast<void *>(&TR0Reset0CurDir), kControllerBusy);
-    appdir::switch_back(g_controller.dirSwitch);
-    g_controller.dirSwitch.callStatus = 0;
-    returnCode = 0;
+    frame::TableHold hold;
+    const bool done = hold.taken() && frame::in_launch_turn([] {
+                          appdir::switch_back(g_controller.dirSwitch);
+                          g_controller.dirSwitch.callStatus = 0;
+                      });
+    returnCode = done ? 0 : kControllerBusy;
     return frame::finish(reinterpret_cast<void *>(&TR0Reset0CurDir), returnCode);
 }

@@ -14,7 +14,8 @@ Controller g_controller;
 
 namespace {
 
-// Runs entries 1 to actionCount of table; reaching an entry past the table's 500 is the
+// Runs entries 1 to actionCount of table, each in the launch turn, so that launches of
+// other threads go between two actions; reaching an entry past the table's 500 is the
 // run-time's error 153.
 void run_actions(ActionTable &table, int32_t *runMode, int32_t &returnCode)
 {
@@ -23,7 +24,10 @@ void run_actions(ActionTable &table, int32_t *runMode, int32_t &returnCode)
     for (run.actionIndex = 1; run.actionIndex <= run.actionCount; ++run.actionIndex) {
         if (run.actionIndex > kMaxActions)
             qx_runtime_error(QX_ERROR_SUBSCRIPT, "TARVEL action entry 501");
-        run_action(g_controller, table, runMode, returnCode);
+        if (!frame::in_launch_turn([&] { run_action(g_controller, table, runMode, returnCode); })) {
+            returnCode = kControllerBusy;
+            return;
+        }
     }
     // A notice sent now or by an earlier run is still pending: the pipe's two calls end
     // the run.
@@ -52,11 +56,12 @@ int32_t run_action_file(void *entry, int32_t *runMode, int32_t returnCode)
 
 // Controller runs on different threads take turns, so that each table runs whole and
 // in its order; an entry called from inside a run or launch on its own thread is refused.
+// A table's actions take the launch turn one at a time (see run_actions).
 extern "C" int32_t TARVEL(int32_t *runMode)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    frame::TableHold turn;
     if (!turn.taken())
         return frame::finish(reinterpret_cast<void *>(&TARVEL), kControllerBusy);
     qx_command_line(g_controller.run.fileName, sizeof g_controller.run.fileName);
@@ -67,7 +72,7 @@ extern "C" int32_t tarvelthread(uint32_t number)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    frame::TableHold turn;
     if (!turn.taken())
         return frame::finish(reinterpret_cast<void *>(&tarvelthread), kControllerBusy);
     ControllerRun &run = g_controller.run;
@@ -81,7 +86,7 @@ extern "C" int32_t TR010Action(ActionTable *table, int32_t *runMode)
 {
     int32_t returnCode = 0;
     frame::first_call(g_controller, returnCode);
-    frame::TurnHold turn(frame::g_runTurn, frame::Nested::Refused);
+    frame::TableHold turn;
     if (!turn.taken()) {
         returnCode = kControllerBusy;
     } else if (table == nullptr) {

@@ -1,5 +1,5 @@
-// The turn that runs of the controller and launches take, so that tables and launches
-// started from several threads of one process run one after the other, each whole.
+// The turns that controller runs and launches take, so that tables and launches started
+// from several threads of one process run one after the other, each whole.
 #pragma once
 
 #include <windows.h>
@@ -19,27 +19,36 @@ public:
     // Waits until this thread has the turn. The thread that holds it may take it again
     // (the controller's own launches do). While waiting, messages sent to this thread's
     // windows are still handled, so a holder that sends one (an output line) goes on.
-    // False, without waiting, only when waiting could never end: the holder is blocked
-    // sending a message that this thread is handling right now.
+    // False, without waiting, only when waiting could never end: a launch is blocked
+    // sending a line that this thread is handling right now.
     bool take();
     // Gives back one take; the last one lets the next thread in.
     void give();
     // True when this thread holds the turn.
     bool held_here() const;
-    // The holder names the thread it is sending a message to while the send lasts
-    // (0 after it).
-    void sending_to(DWORD threadId);
+    // Called between two pieces of work by a thread that takes the turn for each: a
+    // thread that is waiting for the turn now has it before the caller takes it again.
+    void let_waiters_in() const;
 
 private:
     const HANDLE mutex_;
     std::atomic<DWORD> owner_{0};
-    std::atomic<DWORD> sendingTo_{0};
+    std::atomic<unsigned> waiting_{0};
     unsigned depth_ = 0; // read and written by the holder only
 };
 
 // Held by a controller run (TARVEL, tarvelthread, TR010Action, the directory switch
-// entries) and by every launch of W32RTNS.
-extern Turn g_runTurn;
+// entries) for the whole call, so that tables of different threads never mix.
+extern Turn g_tableTurn;
+// Held by every launch of W32RTNS, and by a controller run for each action (whose own
+// launch takes it again): a launch of another thread waits for one action, not a table.
+extern Turn g_launchTurn;
+
+// A launch names the thread its line is sent to while the send lasts (0 after it).
+void sending_line_to(DWORD threadId);
+// True when a launch is blocked sending a line that this thread is handling now: a turn
+// this thread waited for could never come.
+bool line_handled_here();
 
 // Whether a hold may be had by a thread that already holds the turn.
 enum class Nested { Allowed, Refused };
@@ -64,5 +73,43 @@ private:
     Turn &turn_;
     bool taken_;
 };
+
+// The hold of a controller entry: the table turn for the whole call. Refused on a thread
+// that is inside a run or a launch already, or that handles a line a launch is sending
+// (the run could never have its launch turn).
+class TableHold {
+public:
+    TableHold()
+        : taken_(!g_tableTurn.held_here() && !g_launchTurn.held_here() && !line_handled_here() &&
+                 g_tableTurn.take())
+    {
+    }
+    ~TableHold()
+    {
+        if (taken_)
+            g_tableTurn.give();
+    }
+    TableHold(const TableHold &) = delete;
+    TableHold &operator=(const TableHold &) = delete;
+    bool taken() const { return taken_; }
+
+private:
+    bool taken_;
+};
+
+// Does work in the launch turn, as a run does each of its actions: the current directory
+// and the standard handles are the whole process's, so no launch of another thread runs
+// meanwhile, and one that waits goes first. False, and nothing done, when the turn could
+// not be had.
+template <class Work>
+bool in_launch_turn(Work work)
+{
+    g_launchTurn.let_waiters_in();
+    TurnHold hold(g_launchTurn, Nested::Allowed);
+    if (!hold.taken())
+        return false;
+    work();
+    return true;
+}
 
 } // namespace frame

@@ -14,17 +14,19 @@ W32rtns g_w32rtns;
 
 namespace {
 
-// True while a launch runs; read and written only by the thread holding the run turn.
+// True while a launch runs; read and written only by the thread holding the launch turn.
 bool g_launchRunning = false;
 
 // Launches share the launch and redirection fields, and a redirected launch swaps the
-// process-wide standard handles, so a launch holds the run turn that controller runs
-// hold too (a run's own launches take it again). A launch routine called on a thread
-// whose own launch is still running (from the output window's handler) is refused.
+// process-wide standard handles, so a launch holds the launch turn that a controller run
+// holds for each action too (an action's own launch takes it again). A launch routine
+// called on a thread whose own launch is still running (from the output window's
+// handler) is refused.
 class LaunchTurn {
 public:
     LaunchTurn()
-        : hold_(frame::g_runTurn, frame::Nested::Allowed), taken_(hold_.taken() && !g_launchRunning)
+        : hold_(frame::g_launchTurn, frame::Nested::Allowed),
+          taken_(hold_.taken() && !g_launchRunning)
     {
         if (taken_)
             g_launchRunning = true;

@@ -68,11 +68,11 @@ void SendOutputLine(RedirectionState &r, const char *line, uint32_t length)
     LocalUnlock(r.memoryBlock);
     // While the send lasts, a call the window's thread makes from its handler is not
     // left waiting for the turn this launch holds.
-    frame::g_runTurn.sending_to(r.outputWindowThread);
+    frame::sending_line_to(r.outputWindowThread);
     // The block is handed over with the message; freeing it is the receiver's part.
     SendMessageA(output_window(r), kOutputLineMessage, 1,
                  reinterpret_cast<LPARAM>(block.release()));
-    frame::g_runTurn.sending_to(0);
+    frame::sending_line_to(0);
 }
 
 void PumpChildOutput(W32rtns &program, bool childCreated)
