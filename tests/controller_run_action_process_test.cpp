@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 #include <string>
 
 #include "action_text.h"
@@ -75,4 +76,91 @@ TEST(TarvelActions, ActionFileOfThreeKindsRunsInOrder)
 
     // The first program's notice went to the test's window.
     EXPECT_TRUE(recorder.pump_until([&] { return !recorder.messages.empty(); }, 5000));
+}
+
+namespace {
+
+// TARVEL.EXE in a folder of its own with the host module that writes its line count at
+// detach; runs the action file described by text there and gives what the module wrote.
+class DetachingHost {
+public:
+    DetachingHost()
+    {
+        const std::string programs = test_support::program_dir();
+        // The programs as they ship, from the folder of TARVEL.EXE.
+        const std::string dist = kTarvel.substr(0, kTarvel.find_last_of('\\') + 1);
+        for (const char *name : {"TARVEL.EXE", "qurdex.dll"})
+            EXPECT_TRUE(CopyFileA((dist + name).c_str(), dir.file(name).c_str(), FALSE)) << name;
+        EXPECT_TRUE(CopyFileA((programs + "\\detach_host\\QuennetGetOutputHandle.dll").c_str(),
+                              dir.file("QuennetGetOutputHandle.dll").c_str(), FALSE));
+    }
+
+    // Each entry starts the writer with its command line; a table of entries entries.
+    void write_table(const char *name, const std::vector<std::string> &commandLines,
+                     size_t entries = 0)
+    {
+        std::string text = "[header]\nappDir = " + dir.path() + "\n";
+        for (const std::string &line : commandLines)
+            text += "[entry]\nprogram = " + writer() + "\ncommandLine = " + line + "\n";
+        actionfile::ActionFile file;
+        std::string error;
+        ASSERT_TRUE(actionfile::parse(text, file, error)) << error;
+        // Entries past the described ones start nothing (runFlag 0).
+        ActionEntry idle{};
+        file.entries.resize(std::max(entries, file.entries.size()), idle);
+        test_support::write_file(dir.file(name), actionfile::to_bytes(file));
+    }
+
+    test_support::ChildRun run(const char *name)
+    {
+        DeleteFileA(log().c_str());
+        std::string commandLine = "\"";
+        commandLine.append(dir.file("TARVEL.EXE")).append("\" ").append(name);
+        return test_support::run_child(commandLine, dir.path(), 30000);
+    }
+
+    std::string log() const { return dir.file("detach.log"); }
+    std::string logged() const
+    {
+        return test_support::file_exists(log()) ? test_support::read_file(log()) : "(no file)";
+    }
+
+    TempDir dir;
+    test_support::ScopedVariable logVariable{"DETACH_HOST_LOG", dir.file("detach.log")};
+};
+
+} // namespace
+
+TEST(RunEnd, EveryModuleIsToldOfTheEndOfARunAndOfARunTimeError)
+{
+    DetachingHost host;
+    host.write_table("PLAIN", {"out \"one\\r\\ntwo\""});
+    test_support::ChildRun plain = host.run("PLAIN");
+    ASSERT_TRUE(plain.finished);
+    EXPECT_EQ(plain.exitCode, 0u) << plain.output;
+    EXPECT_EQ(host.logged(), "lines 2");
+
+    host.write_table("OVER", {"out one"}, 501);
+    test_support::ChildRun over = host.run("OVER");
+    ASSERT_TRUE(over.finished);
+    EXPECT_EQ(over.exitCode, 153u) << over.output;
+    EXPECT_EQ(host.logged(), "lines 1");
+}
+
+TEST(RunEnd, ModulesAreToldWhileOtherThreadsStillLaunchAndWait)
+{
+    DetachingHost host;
+    test_support::ScopedVariable work("DETACH_HOST_PROGRAM", writer());
+    for (int i = 0; i < 5; ++i) {
+        // The controller thread's table waits for its turn behind the main one's.
+        host.write_table("00000077", {"out thread", "out thread"});
+        host.write_table("MAIN", {"out a", "out b", "out c"});
+        test_support::ChildRun run = host.run("MAIN");
+        ASSERT_TRUE(run.finished) << i;
+        EXPECT_EQ(run.exitCode, 0u) << i << ": " << run.output;
+        EXPECT_EQ(run.output.find("nhandled"), std::string::npos) << run.output;
+        const std::string logged = host.logged();
+        ASSERT_EQ(logged.rfind("lines ", 0), 0u) << i << ": " << logged;
+        EXPECT_GE(std::stol(logged.substr(6)), 3) << logged;
+    }
 }

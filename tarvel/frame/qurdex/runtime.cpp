@@ -125,13 +125,14 @@ int qx_should_return(void *entry)
     return !(entry == g_main_entry && GetCurrentThreadId() == g_main_thread);
 }
 
-// The run ends here even while other threads of the process still work: the process is
-// ended at once, without the static destructors and library detach calls that exit
-// runs, which would tear down storage those threads are still using.
+// The run ends here even while other threads of the process still work. ExitProcess
+// ends those threads first and then tells every loaded module that the process
+// detaches (a host's DLL writes out its totals there), as any process end does. The
+// executable's own static destructors, which exit would run while the other threads
+// still use that storage, are not run.
 void qx_stop_run(int32_t code)
 {
     std::fflush(nullptr);
-    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
     ExitProcess(static_cast<UINT>(code));
 }
 
