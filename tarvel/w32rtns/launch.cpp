@@ -138,8 +138,11 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     }
     LaunchOutcome outcome;
+    // The run may end on another thread meanwhile: never with the start half made.
+    qx_begin_whole_step();
     outcome.created = CreateProcessA(nullptr, launch.commandLine, nullptr, nullptr, TRUE, 0, block,
                                      nullptr, &startup, &child) != 0;
+    qx_end_whole_step();
     owner::unique_handle childThread(child.hThread);
     owner::unique_handle childProcess(child.hProcess);
     outcome.processId = child.dwProcessId;

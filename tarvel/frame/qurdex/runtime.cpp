@@ -32,6 +32,9 @@ std::recursive_mutex &registration_lock()
     return lock;
 }
 
+// Shared by the steps the run's end must not cut, taken whole by the run's end.
+SRWLOCK g_wholeSteps = SRWLOCK_INIT;
+
 std::string g_tail;
 void *g_main_entry = nullptr;
 DWORD g_main_thread = 0;
@@ -133,8 +136,13 @@ int qx_should_return(void *entry)
 void qx_stop_run(int32_t code)
 {
     std::fflush(nullptr);
+    AcquireSRWLockExclusive(&g_wholeSteps);
     ExitProcess(static_cast<UINT>(code));
 }
+
+void qx_begin_whole_step(void) { AcquireSRWLockShared(&g_wholeSteps); }
+
+void qx_end_whole_step(void) { ReleaseSRWLockShared(&g_wholeSteps); }
 
 void qx_runtime_error(int number, const char *detail)
 {

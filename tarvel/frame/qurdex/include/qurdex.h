@@ -63,6 +63,12 @@ QURDEX_API void *qx_resolve(const char *name);
 QURDEX_API int qx_should_return(void *entry);
 /* Ends the run unit with code as the process exit code. */
 QURDEX_API void qx_stop_run(int32_t code) __attribute__((noreturn));
+/* Around a step that the run's end must not cut in the middle (a program being
+   started: a start cut halfway can leave the new process waiting for its parent for
+   ever). The run's end waits until no thread is inside such a step; a step begun
+   after the end has begun waits for ever. Steps of several threads may overlap. */
+QURDEX_API void qx_begin_whole_step(void);
+QURDEX_API void qx_end_whole_step(void);
 
 /* Run-time errors that end the run; the exit code is the error number. */
 enum {
