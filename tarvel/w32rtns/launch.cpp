@@ -1,5 +1,6 @@
 // W32RTNS: starting programs (with or without output redirection and waiting),
 // starting controller threads, and the process environment.
+#include <algorithm>
 #include <cstring>
 
 #include "big_endian.h"
@@ -105,9 +106,10 @@ bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char
     size_t argumentLength = arguments != nullptr ? strnlen(arguments, width) : 0;
     if (programLength + 1 + argumentLength + 1 > width)
         return false;
-    std::memcpy(commandLine, program, programLength);
+    // copy_n, unlike memcpy, is defined for a null text with its count of 0.
+    std::copy_n(program, programLength, commandLine);
     commandLine[programLength] = ' ';
-    std::memcpy(commandLine + programLength + 1, arguments, argumentLength);
+    std::copy_n(arguments, argumentLength, commandLine + programLength + 1);
     commandLine[programLength + 1 + argumentLength] = '\0';
     return true;
 }

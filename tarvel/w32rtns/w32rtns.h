@@ -114,8 +114,8 @@ void FinishOutput(RedirectionState &redirection, const LineSink &send);
 // Moves the unfinished line (line start to end position) to the front of the buffer.
 void KeepPartialLine(RedirectionState &redirection);
 
-// Program text, one space, argument text and a NUL into the command line; false, and
-// the command line untouched, when they do not fit in it.
+// Program text, one space, argument text and a NUL into the command line (a null text
+// counts as empty); false, and the command line untouched, when they do not fit in it.
 bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char *arguments);
 
 // What a launch itself found: whether its child was created, and the child's id.
