@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "shared_field.h"
 #include "shared_memory.h"
 #include "window_routines.h"
 
@@ -94,7 +95,7 @@ extern W32rtns g_w32rtns;
 // Stores a routine's result as the program's status and returns it.
 inline int32_t set_status(int32_t value)
 {
-    g_w32rtns.launch.status = value;
+    frame::shared_store(g_w32rtns.launch.status, value);
     return value;
 }
 
