@@ -2,6 +2,7 @@
 // creation, the switch back, and failures that leave the current directory alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -40,6 +41,24 @@ std::unique_ptr<ActionTable> table_for(const std::string &dir)
     std::memset(table->header.appDir, ' ', sizeof table->header.appDir);
     std::memcpy(table->header.appDir, dir.data(), dir.size());
     return table;
+}
+
+// The longest current directory the system allows, "X:\" and 255 more characters,
+// made of nested levels under base: no one name may be longer than 255.
+std::string longest_directory_under(const std::string &base)
+{
+    constexpr size_t kLongest = 258;
+    std::string path = base;
+    while (path.size() < kLongest) {
+        // A separator and up to 100 letters, leaving no level without a letter.
+        size_t room = kLongest - path.size() - 1;
+        size_t letters = std::min<size_t>(room, 100);
+        if (room - letters == 1)
+            --letters;
+        path.append(1, '\\').append(letters, 'd');
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    return path;
 }
 
 } // namespace
@@ -184,4 +203,30 @@ TEST(AppDirSwitch, DriveThatCannotBeSelectedStopsTheSwitch)
     appdir::switch_back(s);
     EXPECT_EQ(s.callStatus, 0);
     EXPECT_EQ(current_directory(), start.path());
+}
+
+TEST(AppDirSwitch, LongestCurrentDirectoryIsRestored)
+{
+    TempDir start;
+    TempDir target;
+    const std::string longest = longest_directory_under(start.path());
+    ASSERT_EQ(longest.size(), 258u);
+    CurrentDirectoryKeeper keep;
+    ASSERT_TRUE(SetCurrentDirectoryA(longest.c_str()));
+    auto table = table_for(target.path());
+
+    EXPECT_EQ(TR0Set0AppDir(table.get()), 0);
+    EXPECT_EQ(upper_case(current_directory()), upper_case(target.path()));
+    EXPECT_EQ(TR0Reset0CurDir(), 0);
+    EXPECT_EQ(current_directory(), longest);
+
+    // A whole action (one entry that starts nothing) switches there and back.
+    ASSERT_TRUE(SetCurrentDirectoryA(longest.c_str()));
+    std::string bytes(sizeof(ActionHeader) + sizeof(ActionEntry), '\0');
+    auto *action = reinterpret_cast<ActionTable *>(bytes.data());
+    action->header = table->header;
+    int32_t runMode = 0;
+    EXPECT_EQ(TR010Action(action, &runMode), 1);
+    EXPECT_EQ(g_controller.dirSwitch.callStatus, 0);
+    EXPECT_EQ(current_directory(), longest);
 }

@@ -80,6 +80,16 @@ void create_levels(AppDirSwitch &dirSwitch)
     }
 }
 
+// Selects the saved drive and enters the saved directory: the 256 bytes from the
+// separator, "\" and savedDir, and no more, as CBL_CHANGE_DIR would read on past a
+// savedDir that fills its field. Returns the directory's status.
+int32_t return_to_saved(const AppDirSwitch &dirSwitch)
+{
+    PC_SET_DRIVE(&dirSwitch.savedDrive);
+    std::string saved = frame::field_text(&dirSwitch.separator, 1 + sizeof dirSwitch.savedDir);
+    return CBL_CHANGE_DIR(saved.c_str());
+}
+
 } // namespace
 
 void expand(AppDirSwitch &dirSwitch, const char *appDir, std::string_view value)
@@ -130,11 +140,9 @@ int32_t switch_to(AppDirSwitch &dirSwitch, const ActionHeader &header)
         return 0;
     create_levels(dirSwitch);
     dirSwitch.callStatus = CBL_CHANGE_DIR(dirSwitch.workPath + 2);
-    if (dirSwitch.callStatus != 0) {
-        // Neither entered nor created: back where the switch began, status kept.
-        PC_SET_DRIVE(&dirSwitch.savedDrive);
-        CBL_CHANGE_DIR(&dirSwitch.separator);
-    }
+    // Neither entered nor created: back where the switch began, status kept.
+    if (dirSwitch.callStatus != 0)
+        return_to_saved(dirSwitch);
     return dirSwitch.callStatus;
 }
 
@@ -142,8 +150,7 @@ void switch_back(AppDirSwitch &dirSwitch)
 {
     if (dirSwitch.savedDrive == 0)
         return;
-    dirSwitch.callStatus = PC_SET_DRIVE(&dirSwitch.savedDrive);
-    dirSwitch.callStatus = CBL_CHANGE_DIR(&dirSwitch.separator);
+    dirSwitch.callStatus = return_to_saved(dirSwitch);
     dirSwitch.savedDrive = 0;
 }
 

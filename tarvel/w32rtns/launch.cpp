@@ -1,5 +1,6 @@
 // W32RTNS: starting programs (with or without output redirection and waiting),
 // starting controller threads, and the process environment.
+#include <algorithm>
 #include <cstring>
 
 #include "big_endian.h"
@@ -45,13 +46,16 @@ private:
     bool taken_;
 };
 
+// The exit code of the last child a launch waited for.
+uint32_t last_exit_code() { return frame::shared_load(g_w32rtns.launch.lastExitCode); }
+
 using ThreadEntry = int32_t (*)(uint32_t argument);
 
 // Windows calls a thread start with its own calling convention; the entry uses the
 // C one, so the thread starts here and calls the entry.
 DWORD WINAPI thread_start(LPVOID argument)
 {
-    auto entry = reinterpret_cast<ThreadEntry>(g_w32rtns.launch.threadStart);
+    auto entry = reinterpret_cast<ThreadEntry>(frame::shared_load(g_w32rtns.launch.threadStart));
     return static_cast<DWORD>(entry(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(argument))));
 }
 
@@ -107,9 +111,10 @@ bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char
     size_t argumentLength = arguments != nullptr ? strnlen(arguments, width) : 0;
     if (programLength + 1 + argumentLength + 1 > width)
         return false;
-    std::memcpy(commandLine, program, programLength);
+    // copy_n, unlike memcpy, is defined for a null text with its count of 0.
+    std::copy_n(program, programLength, commandLine);
     commandLine[programLength] = ' ';
-    std::memcpy(commandLine + programLength + 1, arguments, argumentLength);
+    std::copy_n(arguments, argumentLength, commandLine + programLength + 1);
     commandLine[programLength + 1 + argumentLength] = '\0';
     return true;
 }
@@ -120,7 +125,7 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
     // A block taken from the process is a copy of its own and is freed after the start.
     const bool ownEnvironment = environment == nullptr || *environment == nullptr;
     void *block = ownEnvironment ? GetEnvironmentStringsA() : *environment;
-    launch.environment = block;
+    frame::shared_store(launch.environment, block);
     // What the launch decides on and closes are its own locals: routines that other
     // code calls meanwhile (the host's output-window entry, say) write the program's
     // fields too. The fields get copies for whoever reads them.
@@ -153,12 +158,12 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
             WaitForSingleObject(childProcess.get(), INFINITE);
             DWORD exitCode = 0;
             if (GetExitCodeProcess(childProcess.get(), &exitCode))
-                launch.lastExitCode = exitCode;
+                frame::shared_store(launch.lastExitCode, exitCode);
         }
     }
     if (ownEnvironment) {
         FreeEnvironmentStringsA(static_cast<LPCH>(block));
-        launch.environment = nullptr;
+        frame::shared_store(launch.environment, nullptr);
     }
     childThread.reset();
     childProcess.reset();
@@ -185,7 +190,7 @@ int32_t WAITEXE(const char *, const char *program, const char *arguments, const 
     return launch_in_turn(kMarkerOn, program, arguments, environment,
                           [exitCode](const LaunchOutcome &) {
                               if (exitCode != nullptr)
-                                  exitCode->set(g_w32rtns.launch.lastExitCode % 1000000000u);
+                                  exitCode->set(last_exit_code() % 1000000000u);
                           });
 }
 
@@ -226,14 +231,14 @@ int32_t STARTTHREAD(const char *digits)
     // Calls from several threads may overlap: each works on locals and leaves copies in
     // the fields, so none closes or starts with another's values.
     const uint32_t argument = qx_text_to_number(digits, 8);
-    launch.threadArgument = argument;
-    launch.threadStart = qx_resolve(launch.threadEntryName);
+    frame::shared_store(launch.threadArgument, argument);
+    frame::shared_store(launch.threadStart, qx_resolve(launch.threadEntryName));
     DWORD threadId = 0;
     // The thread is never waited for or joined: its handle is closed at once.
     owner::unique_handle thread(
         CreateThread(nullptr, 0, &thread_start,
                      reinterpret_cast<LPVOID>(static_cast<uintptr_t>(argument)), 0, &threadId));
-    launch.threadId = threadId;
+    frame::shared_store(launch.threadId, threadId);
     const bool started = static_cast<bool>(thread);
     thread.reset();
     returnCode = set_status(started ? 0 : 1);
@@ -245,7 +250,7 @@ int32_t AGETLASTRETURNCODEFROMWAITCH(uint32_t *lastExitCode)
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
     if (lastExitCode != nullptr)
-        *lastExitCode = g_w32rtns.launch.lastExitCode;
+        *lastExitCode = last_exit_code();
     return returnCode;
 }
 
@@ -270,8 +275,9 @@ char *QUENNETGETENV()
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
     // The block belongs to the process for its whole life; callers read it in place.
-    g_w32rtns.launch.environment = GetEnvironmentStringsA();
-    return static_cast<char *>(g_w32rtns.launch.environment);
+    char *block = GetEnvironmentStringsA();
+    frame::shared_store(g_w32rtns.launch.environment, block);
+    return block;
 }
 
 } // extern "C"

@@ -26,7 +26,7 @@ bool read_whole(HANDLE pipe, void *buffer, uint32_t size, DWORD &readCount)
     while (size > 0) {
         DWORD piece = 0;
         BOOL read = ReadFile(pipe, at, size, &piece, nullptr);
-        readCount = piece;
+        frame::shared_store(readCount, piece);
         if (!read || piece == 0)
             return false;
         at += piece;
@@ -89,7 +89,9 @@ int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, 
     SharedMemoryState &state = g_w32rtns.sharedMemory;
     // The pipe is made from a copy: another thread's call may be filling the field.
     SECURITY_ATTRIBUTES attributes = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    state.pipeAttributes = attributes;
+    frame::shared_store(state.pipeAttributes.nLength, attributes.nLength);
+    frame::shared_store(state.pipeAttributes.lpSecurityDescriptor, attributes.lpSecurityDescriptor);
+    frame::shared_store(state.pipeAttributes.bInheritHandle, attributes.bInheritHandle);
     if (!CreatePipe(readHandle, writeHandle, &attributes, 0)) {
         *readHandle = nullptr;
         *writeHandle = nullptr;
@@ -126,7 +128,9 @@ int32_t WRITESHAREDMEM(HANDLE writeHandle, void *address)
     BlockHeader *header = header_of(address);
     // One write puts the whole block into the pipe; it returns once every byte is in
     // it, so a block larger than the pipe's buffer waits for the receiver.
-    WriteFile(writeHandle, header, header->totalLength, &g_w32rtns.sharedMemory.readCount, nullptr);
+    DWORD written = 0;
+    WriteFile(writeHandle, header, header->totalLength, &written, nullptr);
+    frame::shared_store(g_w32rtns.sharedMemory.readCount, written);
     return set_status(static_cast<int32_t>(reinterpret_cast<uintptr_t>(GlobalFree(header))));
 }
 

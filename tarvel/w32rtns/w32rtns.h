@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "shared_field.h"
 #include "shared_memory.h"
 #include "window_routines.h"
 
@@ -94,7 +95,7 @@ extern W32rtns g_w32rtns;
 // Stores a routine's result as the program's status and returns it.
 inline int32_t set_status(int32_t value)
 {
-    g_w32rtns.launch.status = value;
+    frame::shared_store(g_w32rtns.launch.status, value);
     return value;
 }
 
@@ -114,8 +115,8 @@ void FinishOutput(RedirectionState &redirection, const LineSink &send);
 // Moves the unfinished line (line start to end position) to the front of the buffer.
 void KeepPartialLine(RedirectionState &redirection);
 
-// Program text, one space, argument text and a NUL into the command line; false, and
-// the command line untouched, when they do not fit in it.
+// Program text, one space, argument text and a NUL into the command line (a null text
+// counts as empty); false, and the command line untouched, when they do not fit in it.
 bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char *arguments);
 
 // What a launch itself found: whether its child was created, and the child's id.

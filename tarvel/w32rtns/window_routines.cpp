@@ -88,7 +88,7 @@ int32_t GETPROCESSID(uint32_t *)
 {
     int32_t returnCode = 0;
     frame::first_call(g_w32rtns, returnCode);
-    return g_w32rtns.launch.status;
+    return frame::shared_load(g_w32rtns.launch.status);
 }
 
 } // extern "C"
