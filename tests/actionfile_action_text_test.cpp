@@ -38,6 +38,36 @@ std::string round_trip(const std::string &bytes)
     return actionfile::to_bytes(parsed(actionfile::describe(file)));
 }
 
+// random bytes, each one of alphabet's (all 256 values when alphabet is empty).
+std::string random_bytes(size_t size, const std::string &alphabet = "")
+{
+    std::string bytes(size, '\0');
+    uint32_t x = 12345;
+    for (char &b : bytes) {
+        x = x * 1103515245u + 12345u;
+        b = alphabet.empty() ? static_cast<char>(x >> 24) : alphabet[(x >> 24) % alphabet.size()];
+    }
+    return bytes;
+}
+
+// The format example of README.md's actionfile section, without its indent: the first
+// indented block there that begins with "# a comment".
+std::string readme_example()
+{
+    const std::string readme = test_support::read_file(test_support::wine_path(ACTIONFILE_README));
+    const size_t section = readme.find("\n### actionfile\n");
+    size_t at = readme.find("\n    # a comment\n", section);
+    if (section == std::string::npos || at == std::string::npos)
+        return "";
+    std::string example;
+    for (++at; at < readme.size() && readme.compare(at, 4, "    ") == 0;) {
+        const size_t end = std::min(readme.find('\n', at), readme.size());
+        example += readme.substr(at + 4, end - at - 4) + "\n";
+        at = end + 1;
+    }
+    return example;
+}
+
 // Runs the tool with arguments. The desktop is made first: under Wine the first window
 // of a session starts the desktop process, which would keep the tool's output pipe,
 // and the tool's own window would be the first.
@@ -66,12 +96,11 @@ size_t position(const std::string &output, const std::string &text)
 TEST(ActionFileText, EveryByteOfAnyFileSurvivesTheRoundTrip)
 {
     // Every byte value in every field, including the unused ones, and a trailer.
-    std::string bytes(sizeof(ActionHeader) + 3 * sizeof(ActionEntry) + 5, '\0');
-    uint32_t x = 12345;
-    for (char &b : bytes) {
-        x = x * 1103515245u + 12345u;
-        b = static_cast<char>(x >> 24);
-    }
+    const size_t size = sizeof(ActionHeader) + 3 * sizeof(ActionEntry) + 5;
+    std::string bytes = random_bytes(size);
+    EXPECT_EQ(round_trip(bytes), bytes);
+    // Texts thick with what reads as a note, a quote, an escape or a section elsewhere.
+    bytes = random_bytes(size, " \t#\"\\=[]x");
     EXPECT_EQ(round_trip(bytes), bytes);
 
     // Fields that end in their fill, in a NUL, in spaces before a NUL, or fill all
@@ -126,6 +155,49 @@ TEST(ActionFileText, DefaultsAndNamedFields)
     EXPECT_EQ(d.kind, 0);
     // A header given no appDir names none.
     EXPECT_EQ(parsed("[entry]\n").header.appDir[0], '\0');
+}
+
+TEST(ActionFileText, ANoteAfterWhiteSpaceEndsABareValueOrASection)
+{
+    ActionFile file = parsed("[header]   # the header\n"
+                             "appDir = C:\\mydir # a comment\n"
+                             "[entry]\t# one entry\n"
+                             "program = C:\\a#b\t# a tab before the note\n"
+                             "commandLine = \"run # all of it\"   # after a quoted text\n"
+                             "title = \"t\" zero-filled # and after its words\n"
+                             "noticeTag = # nothing but a note\n");
+    EXPECT_EQ(std::string(file.header.appDir, 260), test_support::padded("C:\\mydir", 260));
+    ASSERT_EQ(file.entries.size(), 1u);
+    const ActionEntry &e = file.entries[0];
+    EXPECT_EQ(std::string(e.program, 260), test_support::padded(std::string("C:\\a#b\0", 7), 260));
+    EXPECT_EQ(std::string(e.commandLine, 768),
+              test_support::padded(std::string("run # all of it\0", 16), 768));
+    EXPECT_EQ(std::string(e.title, 50), "t" + std::string(49, '\0'));
+    EXPECT_EQ(std::string(e.noticeTag, 12), std::string(12, ' '));
+    // A # right after the closing quote follows no white space.
+    EXPECT_NE(parse_error("[entry]\nprogram = \"x\"#note\n").find("unknown word"),
+              std::string::npos);
+}
+
+TEST(ActionFileText, TheReadmesFormatExampleReadsAsItSays)
+{
+    const std::string example = readme_example();
+    ASSERT_NE(example.find("[trailer]"), std::string::npos) << example;
+    const ActionFile file = parsed(example);
+    EXPECT_EQ(std::string(file.header.appDir, 260), test_support::padded("$ROOT\\tools", 260));
+    EXPECT_EQ(std::string(file.header.sharedPart, 520), test_support::padded("text\x01", 520));
+    EXPECT_EQ(file.header.processId, 0u);
+    ASSERT_EQ(file.entries.size(), 1u);
+    const ActionEntry &e = file.entries[0];
+    EXPECT_EQ(std::string(e.program, 260), test_support::padded(std::string("cmd.exe\0", 8), 260));
+    EXPECT_EQ(std::string(e.commandLine, 768),
+              test_support::padded(std::string("dir /b\0", 7), 768));
+    EXPECT_EQ(e.kind, 4);
+    EXPECT_EQ(std::string(e.noticeTag, 12), test_support::padded("BUILD", 12));
+    EXPECT_EQ(e.window, 0x0001002Au);
+    EXPECT_EQ(file.trailer, "\x1A");
+    const std::string bytes = actionfile::to_bytes(file);
+    EXPECT_EQ(round_trip(bytes), bytes);
 }
 
 TEST(ActionFileText, FaultsAreRefusedWithTheirLine)
