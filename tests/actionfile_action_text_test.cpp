@@ -212,6 +212,10 @@ TEST(ActionFileText, FaultsAreRefusedWithTheirLine)
     EXPECT_NE(parse_error("program = x\n").find("before the first section"), std::string::npos);
     EXPECT_NE(parse_error("[entry]\n[header]\n").find("one header"), std::string::npos);
     EXPECT_NE(parse_error("[entry]\nwindow = -1\n").find("from 0 to"), std::string::npos);
+    // A trailer as long as an entry would be read back as one.
+    EXPECT_NE(parse_error("[trailer]\nbytes = \"" + std::string(sizeof(ActionEntry), 'x') + "\"\n")
+                  .find("fewer than 2636"),
+              std::string::npos);
     // A text that fills its field exactly has no room for its NUL and is kept whole.
     ActionFile full = parsed("[entry]\nnoticeTag = 123456789012\n");
     EXPECT_EQ(std::string(full.entries[0].noticeTag, 12), "123456789012");

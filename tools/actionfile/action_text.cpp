@@ -364,6 +364,10 @@ bool read_trailer_field(Reading &reading, std::string_view name, std::string_vie
         return false;
     if (bytes.unended || bytes.zeroFilled)
         return fault(why, "the trailer's bytes are given in full");
+    // As many bytes as an entry would be read back as one.
+    if (bytes.bytes.size() >= sizeof(ActionEntry))
+        return fault(why, "the trailer holds fewer than " + std::to_string(sizeof(ActionEntry)) +
+                              " bytes, not " + std::to_string(bytes.bytes.size()));
     reading.file.trailer = bytes.bytes;
     return true;
 }
