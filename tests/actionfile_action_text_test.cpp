@@ -68,6 +68,15 @@ std::string readme_example()
     return example;
 }
 
+// The table of a header and count entries given no field.
+std::string entries_text(size_t count)
+{
+    std::string text = "[header]\n";
+    for (size_t i = 0; i < count; ++i)
+        text += "[entry]\n";
+    return text;
+}
+
 // Runs the tool with arguments. The desktop is made first: under Wine the first window
 // of a session starts the desktop process, which would keep the tool's output pipe,
 // and the tool's own window would be the first.
@@ -200,6 +209,22 @@ TEST(ActionFileText, TheReadmesFormatExampleReadsAsItSays)
     EXPECT_EQ(round_trip(bytes), bytes);
 }
 
+TEST(ActionFileText, ATableHoldsAtMost500Entries)
+{
+    const std::string text = entries_text(kMaxActions);
+    ActionFile file = parsed(text);
+    EXPECT_EQ(file.entries.size(), kMaxActions);
+    EXPECT_EQ(parse_error(text + "[entry]\n").rfind("line 502: ", 0), 0u);
+
+    // A file of more, as another host may write one, is described whole, marked where
+    // the controller stops.
+    file.entries.push_back(file.entries.back());
+    const std::string description = actionfile::describe(file);
+    const size_t mark = position(description, "\n# entries past 500 are never run");
+    EXPECT_LT(position(description, "# entry 500\n"), mark);
+    EXPECT_LT(mark, position(description, "[entry]\n# entry 501\n"));
+}
+
 TEST(ActionFileText, FaultsAreRefusedWithTheirLine)
 {
     EXPECT_EQ(parse_error("[entry]\nkind = 256\n").rfind("line 2:", 0), 0u);
@@ -330,4 +355,35 @@ TEST(ActionFileTool, RunRefusesABadDescriptionWithItsLine)
     EXPECT_EQ(run.exitCode, 2u);
     position(run.output, "line 3");
     EXPECT_EQ(run.output.find("== entry"), std::string::npos) << run.output;
+}
+
+TEST(ActionFileTool, WriteAndRunRefuseATableOfMoreThan500Entries)
+{
+    test_support::TempDir dir;
+    const std::string over = entries_text(kMaxActions + 1);
+    test_support::write_file(dir.file("over.txt"), over);
+    test_support::ChildRun run =
+        run_tool("write " + dir.file("over.txt") + " " + dir.file("over.act"));
+    EXPECT_EQ(run.exitCode, 1u);
+    position(run.output, "line 502: ");
+    EXPECT_FALSE(test_support::file_exists(dir.file("over.act")));
+
+    run = run_tool("run --quiet " + dir.file("over.txt"));
+    EXPECT_EQ(run.exitCode, 2u);
+    position(run.output, "line 502: ");
+    EXPECT_EQ(run.output.find("== entry"), std::string::npos);
+
+    // A binary file of 501 entries, as another host may write one: not run, but dumped.
+    ActionFile file = parsed(entries_text(kMaxActions));
+    file.entries.push_back(file.entries.back());
+    test_support::write_file(dir.file("over.act"), actionfile::to_bytes(file));
+    run = run_tool("run --quiet --file " + dir.file("over.act"));
+    EXPECT_EQ(run.exitCode, 2u);
+    position(run.output, "501 entries");
+    EXPECT_EQ(run.output.find("== entry"), std::string::npos);
+
+    run = run_tool("dump " + dir.file("over.act"));
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_LT(position(run.output, "# entries past 500 are never run"),
+              position(run.output, "# entry 501"));
 }

@@ -337,6 +337,10 @@ bool open_entry(Reading &reading, std::string &why)
 {
     if (reading.trailerSeen)
         return fault(why, "nothing may follow the trailer");
+    // The controller stops a run when it reaches the entry after the last it can hold.
+    if (reading.file.entries.size() == kMaxActions)
+        return fault(why, "entry " + std::to_string(kMaxActions + 1) + ": a table holds at most " +
+                              std::to_string(kMaxActions) + " entries");
     reading.file.entries.push_back(default_entry());
     reading.section = Section::Entry;
     return true;
@@ -470,6 +474,11 @@ std::string describe(const ActionFile &file)
                       (file.entries.size() == 1 ? "y" : "ies") + "\n[header]\n";
     describe_record(out, kHeaderFields, reinterpret_cast<const uint8_t *>(&file.header));
     for (size_t i = 0; i < file.entries.size(); ++i) {
+        // A file of more entries than a table holds, as another host may write one.
+        if (i == kMaxActions)
+            out += "\n# entries past " + std::to_string(kMaxActions) +
+                   " are never run: the controller stops at entry " + std::to_string(i + 1) +
+                   ", and write takes at most " + std::to_string(kMaxActions) + "\n";
         out += "\n[entry]\n# entry " + std::to_string(i + 1) + "\n";
         describe_record(out, kEntryFields, reinterpret_cast<const uint8_t *>(&file.entries[i]));
     }

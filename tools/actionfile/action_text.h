@@ -37,10 +37,12 @@ struct ActionFile {
 ActionHeader default_header();
 ActionEntry default_entry();
 
-// Reads a description; on failure error names the line and the fault.
+// Reads a description; on failure error names the line and the fault. A table holds
+// at most kMaxActions entries: the line of the one past them is refused.
 bool parse(std::string_view text, ActionFile &file, std::string &error);
 // The description of a file, every field the controller reads and any other byte
-// that is not zero.
+// that is not zero. A file of more entries than a table holds is described whole,
+// with a comment before the first entry the controller never runs.
 std::string describe(const ActionFile &file);
 
 std::string to_bytes(const ActionFile &file);

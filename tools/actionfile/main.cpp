@@ -7,9 +7,11 @@
 //   actionfile run [--quiet] --file ACTIONFILE
 //
 // Exit codes of write and dump: 0 done, 1 a file could not be read or written or its
-// content is not valid (the reason goes to standard error), 2 wrong arguments.
+// content is not valid, a description of more than 500 entries included (the reason
+// goes to standard error), 2 wrong arguments. dump shows a file of any length whole.
 // Exit codes of run: 0 every entry that ran ended with exit code 0, 1 an entry ended
-// otherwise or could not start, 2 wrong arguments or a table that cannot be read.
+// otherwise or could not start, 2 wrong arguments or a table that cannot be read or
+// holds more than 500 entries.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -60,6 +62,19 @@ bool load(const char *path, Reader reader, actionfile::ActionFile &file)
     return true;
 }
 
+// A binary table to run: the controller runs none past the 500th, so such a table is
+// refused whole rather than run in part.
+bool runnable_from_bytes(std::string_view bytes, actionfile::ActionFile &file, std::string &error)
+{
+    if (!actionfile::from_bytes(bytes, file, error))
+        return false;
+    if (file.entries.size() <= kMaxActions)
+        return true;
+    error = std::to_string(file.entries.size()) + " entries: a table holds at most " +
+            std::to_string(kMaxActions) + " entries";
+    return false;
+}
+
 int write(const char *descriptionPath, const char *actionPath)
 {
     actionfile::ActionFile file;
@@ -101,7 +116,7 @@ int run(const std::vector<std::string> &arguments)
     if (!binary && (rest.size() != 1 || rest[0].rfind("--", 0) == 0))
         return usage();
     actionfile::ActionFile file;
-    if (!load(rest.back().c_str(), binary ? &actionfile::from_bytes : &actionfile::parse, file))
+    if (!load(rest.back().c_str(), binary ? &runnable_from_bytes : &actionfile::parse, file))
         return 2;
     return actionfile::run_table(file, quiet);
 }
