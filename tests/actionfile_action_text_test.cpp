@@ -2,6 +2,7 @@
 // its refusals, and the console program end to end, running tables included.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -386,4 +387,23 @@ TEST(ActionFileTool, WriteAndRunRefuseATableOfMoreThan500Entries)
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_LT(position(run.output, "# entries past 500 are never run"),
               position(run.output, "# entry 501"));
+}
+
+TEST(ActionFileTool, CannotReadOrWriteSaysWhy)
+{
+    test_support::TempDir dir;
+    const std::string missing = run_tool("dump " + dir.file("missing.act")).output;
+    position(missing, "cannot read " + dir.file("missing.act") + ": " + std::strerror(ENOENT));
+    // A folder fails for another reason than a missing file.
+    const std::string folder = run_tool("dump " + dir.path()).output;
+    const std::string prefix = "cannot read " + dir.path() + ": ";
+    const size_t at = position(folder, prefix) + prefix.size();
+    const std::string reason = folder.substr(at, folder.find_first_of("\r\n", at) - at);
+    EXPECT_FALSE(reason.empty()) << folder;
+    EXPECT_NE(reason, std::strerror(ENOENT));
+
+    test_support::write_file(dir.file("in.txt"), "[entry]\n");
+    const std::string write =
+        run_tool("write " + dir.file("in.txt") + " " + dir.file("none\\a.act")).output;
+    position(write, "cannot write " + dir.file("none\\a.act") + ": " + std::strerror(ENOENT));
 }

@@ -12,7 +12,9 @@
 // Exit codes of run: 0 every entry that ran ended with exit code 0, 1 an entry ended
 // otherwise or could not start, 2 wrong arguments or a table that cannot be read or
 // holds more than 500 entries.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -24,6 +26,15 @@
 #include "run_table.h"
 
 namespace {
+
+// "actionfile: cannot VERB PATH: REASON", the reason being the C run-time's text for
+// the file call that failed last; called before anything else can change it.
+void report_file_fault(const char *verb, const char *path)
+{
+    const int error = errno;
+    std::cerr << "actionfile: cannot " << verb << " " << path << ": " << std::strerror(error)
+              << "\n";
+}
 
 bool read_all(const char *path, std::string &bytes)
 {
@@ -51,7 +62,7 @@ bool load(const char *path, Reader reader, actionfile::ActionFile &file)
 {
     std::string content;
     if (!read_all(path, content)) {
-        std::cerr << "actionfile: cannot read " << path << "\n";
+        report_file_fault("read", path);
         return false;
     }
     std::string error;
@@ -80,12 +91,14 @@ int write(const char *descriptionPath, const char *actionPath)
     actionfile::ActionFile file;
     if (!load(descriptionPath, &actionfile::parse, file))
         return 1;
+    const std::string bytes = actionfile::to_bytes(file);
+    // A stream that did not open writes and closes nothing, so the fault reported is the
+    // open's, else the write's or the close's.
     std::ofstream out(actionPath, std::ios::binary | std::ios::trunc);
-    std::string bytes = actionfile::to_bytes(file);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
-        std::cerr << "actionfile: cannot write " << actionPath << "\n";
+        report_file_fault("write", actionPath);
         return 1;
     }
     return 0;
