@@ -2,6 +2,7 @@
 // its refusals, and the console program end to end, running tables included.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -38,6 +39,45 @@ std::string round_trip(const std::string &bytes)
     return actionfile::to_bytes(parsed(actionfile::describe(file)));
 }
 
+// random bytes, each one of alphabet's (all 256 values when alphabet is empty).
+std::string random_bytes(size_t size, const std::string &alphabet = "")
+{
+    std::string bytes(size, '\0');
+    uint32_t x = 12345;
+    for (char &b : bytes) {
+        x = x * 1103515245u + 12345u;
+        b = alphabet.empty() ? static_cast<char>(x >> 24) : alphabet[(x >> 24) % alphabet.size()];
+    }
+    return bytes;
+}
+
+// The format example of README.md's actionfile section, without its indent: the first
+// indented block there that begins with "# a comment".
+std::string readme_example()
+{
+    const std::string readme = test_support::read_file(test_support::wine_path(ACTIONFILE_README));
+    const size_t section = readme.find("\n### actionfile\n");
+    size_t at = readme.find("\n    # a comment\n", section);
+    if (section == std::string::npos || at == std::string::npos)
+        return "";
+    std::string example;
+    for (++at; at < readme.size() && readme.compare(at, 4, "    ") == 0;) {
+        const size_t end = std::min(readme.find('\n', at), readme.size());
+        example += readme.substr(at + 4, end - at - 4) + "\n";
+        at = end + 1;
+    }
+    return example;
+}
+
+// The table of a header and count entries given no field.
+std::string entries_text(size_t count)
+{
+    std::string text = "[header]\n";
+    for (size_t i = 0; i < count; ++i)
+        text += "[entry]\n";
+    return text;
+}
+
 // Runs the tool with arguments. The desktop is made first: under Wine the first window
 // of a session starts the desktop process, which would keep the tool's output pipe,
 // and the tool's own window would be the first.
@@ -66,12 +106,11 @@ size_t position(const std::string &output, const std::string &text)
 TEST(ActionFileText, EveryByteOfAnyFileSurvivesTheRoundTrip)
 {
     // Every byte value in every field, including the unused ones, and a trailer.
-    std::string bytes(sizeof(ActionHeader) + 3 * sizeof(ActionEntry) + 5, '\0');
-    uint32_t x = 12345;
-    for (char &b : bytes) {
-        x = x * 1103515245u + 12345u;
-        b = static_cast<char>(x >> 24);
-    }
+    const size_t size = sizeof(ActionHeader) + 3 * sizeof(ActionEntry) + 5;
+    std::string bytes = random_bytes(size);
+    EXPECT_EQ(round_trip(bytes), bytes);
+    // Texts thick with what reads as a note, a quote, an escape or a section elsewhere.
+    bytes = random_bytes(size, " \t#\"\\=[]x");
     EXPECT_EQ(round_trip(bytes), bytes);
 
     // Fields that end in their fill, in a NUL, in spaces before a NUL, or fill all
@@ -128,6 +167,65 @@ TEST(ActionFileText, DefaultsAndNamedFields)
     EXPECT_EQ(parsed("[entry]\n").header.appDir[0], '\0');
 }
 
+TEST(ActionFileText, ANoteAfterWhiteSpaceEndsABareValueOrASection)
+{
+    ActionFile file = parsed("[header]   # the header\n"
+                             "appDir = C:\\mydir # a comment\n"
+                             "[entry]\t# one entry\n"
+                             "program = C:\\a#b\t# a tab before the note\n"
+                             "commandLine = \"run # all of it\"   # after a quoted text\n"
+                             "title = \"t\" zero-filled # and after its words\n"
+                             "noticeTag = # nothing but a note\n");
+    EXPECT_EQ(std::string(file.header.appDir, 260), test_support::padded("C:\\mydir", 260));
+    ASSERT_EQ(file.entries.size(), 1u);
+    const ActionEntry &e = file.entries[0];
+    EXPECT_EQ(std::string(e.program, 260), test_support::padded(std::string("C:\\a#b\0", 7), 260));
+    EXPECT_EQ(std::string(e.commandLine, 768),
+              test_support::padded(std::string("run # all of it\0", 16), 768));
+    EXPECT_EQ(std::string(e.title, 50), "t" + std::string(49, '\0'));
+    EXPECT_EQ(std::string(e.noticeTag, 12), std::string(12, ' '));
+    // A # right after the closing quote follows no white space.
+    EXPECT_NE(parse_error("[entry]\nprogram = \"x\"#note\n").find("unknown word"),
+              std::string::npos);
+}
+
+TEST(ActionFileText, TheReadmesFormatExampleReadsAsItSays)
+{
+    const std::string example = readme_example();
+    ASSERT_NE(example.find("[trailer]"), std::string::npos) << example;
+    const ActionFile file = parsed(example);
+    EXPECT_EQ(std::string(file.header.appDir, 260), test_support::padded("$ROOT\\tools", 260));
+    EXPECT_EQ(std::string(file.header.sharedPart, 520), test_support::padded("text\x01", 520));
+    EXPECT_EQ(file.header.processId, 0u);
+    ASSERT_EQ(file.entries.size(), 1u);
+    const ActionEntry &e = file.entries[0];
+    EXPECT_EQ(std::string(e.program, 260), test_support::padded(std::string("cmd.exe\0", 8), 260));
+    EXPECT_EQ(std::string(e.commandLine, 768),
+              test_support::padded(std::string("dir /b\0", 7), 768));
+    EXPECT_EQ(e.kind, 4);
+    EXPECT_EQ(std::string(e.noticeTag, 12), test_support::padded("BUILD", 12));
+    EXPECT_EQ(e.window, 0x0001002Au);
+    EXPECT_EQ(file.trailer, "\x1A");
+    const std::string bytes = actionfile::to_bytes(file);
+    EXPECT_EQ(round_trip(bytes), bytes);
+}
+
+TEST(ActionFileText, ATableHoldsAtMost500Entries)
+{
+    const std::string text = entries_text(kMaxActions);
+    ActionFile file = parsed(text);
+    EXPECT_EQ(file.entries.size(), kMaxActions);
+    EXPECT_EQ(parse_error(text + "[entry]\n").rfind("line 502: ", 0), 0u);
+
+    // A file of more, as another host may write one, is described whole, marked where
+    // the controller stops.
+    file.entries.push_back(file.entries.back());
+    const std::string description = actionfile::describe(file);
+    const size_t mark = position(description, "\n# entries past 500 are never run");
+    EXPECT_LT(position(description, "# entry 500\n"), mark);
+    EXPECT_LT(mark, position(description, "[entry]\n# entry 501\n"));
+}
+
 TEST(ActionFileText, FaultsAreRefusedWithTheirLine)
 {
     EXPECT_EQ(parse_error("[entry]\nkind = 256\n").rfind("line 2:", 0), 0u);
@@ -140,6 +238,10 @@ TEST(ActionFileText, FaultsAreRefusedWithTheirLine)
     EXPECT_NE(parse_error("program = x\n").find("before the first section"), std::string::npos);
     EXPECT_NE(parse_error("[entry]\n[header]\n").find("one header"), std::string::npos);
     EXPECT_NE(parse_error("[entry]\nwindow = -1\n").find("from 0 to"), std::string::npos);
+    // A trailer as long as an entry would be read back as one.
+    EXPECT_NE(parse_error("[trailer]\nbytes = \"" + std::string(sizeof(ActionEntry), 'x') + "\"\n")
+                  .find("fewer than 2636"),
+              std::string::npos);
     // A text that fills its field exactly has no room for its NUL and is kept whole.
     ActionFile full = parsed("[entry]\nnoticeTag = 123456789012\n");
     EXPECT_EQ(std::string(full.entries[0].noticeTag, 12), "123456789012");
@@ -254,4 +356,54 @@ TEST(ActionFileTool, RunRefusesABadDescriptionWithItsLine)
     EXPECT_EQ(run.exitCode, 2u);
     position(run.output, "line 3");
     EXPECT_EQ(run.output.find("== entry"), std::string::npos) << run.output;
+}
+
+TEST(ActionFileTool, WriteAndRunRefuseATableOfMoreThan500Entries)
+{
+    test_support::TempDir dir;
+    const std::string over = entries_text(kMaxActions + 1);
+    test_support::write_file(dir.file("over.txt"), over);
+    test_support::ChildRun run =
+        run_tool("write " + dir.file("over.txt") + " " + dir.file("over.act"));
+    EXPECT_EQ(run.exitCode, 1u);
+    position(run.output, "line 502: ");
+    EXPECT_FALSE(test_support::file_exists(dir.file("over.act")));
+
+    run = run_tool("run --quiet " + dir.file("over.txt"));
+    EXPECT_EQ(run.exitCode, 2u);
+    position(run.output, "line 502: ");
+    EXPECT_EQ(run.output.find("== entry"), std::string::npos);
+
+    // A binary file of 501 entries, as another host may write one: not run, but dumped.
+    ActionFile file = parsed(entries_text(kMaxActions));
+    file.entries.push_back(file.entries.back());
+    test_support::write_file(dir.file("over.act"), actionfile::to_bytes(file));
+    run = run_tool("run --quiet --file " + dir.file("over.act"));
+    EXPECT_EQ(run.exitCode, 2u);
+    position(run.output, "501 entries");
+    EXPECT_EQ(run.output.find("== entry"), std::string::npos);
+
+    run = run_tool("dump " + dir.file("over.act"));
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_LT(position(run.output, "# entries past 500 are never run"),
+              position(run.output, "# entry 501"));
+}
+
+TEST(ActionFileTool, CannotReadOrWriteSaysWhy)
+{
+    test_support::TempDir dir;
+    const std::string missing = run_tool("dump " + dir.file("missing.act")).output;
+    position(missing, "cannot read " + dir.file("missing.act") + ": " + std::strerror(ENOENT));
+    // A folder fails for another reason than a missing file.
+    const std::string folder = run_tool("dump " + dir.path()).output;
+    const std::string prefix = "cannot read " + dir.path() + ": ";
+    const size_t at = position(folder, prefix) + prefix.size();
+    const std::string reason = folder.substr(at, folder.find_first_of("\r\n", at) - at);
+    EXPECT_FALSE(reason.empty()) << folder;
+    EXPECT_NE(reason, std::strerror(ENOENT));
+
+    test_support::write_file(dir.file("in.txt"), "[entry]\n");
+    const std::string write =
+        run_tool("write " + dir.file("in.txt") + " " + dir.file("none\\a.act")).output;
+    position(write, "cannot write " + dir.file("none\\a.act") + ": " + std::strerror(ENOENT));
 }

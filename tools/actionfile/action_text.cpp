@@ -74,6 +74,16 @@ std::string_view trim(std::string_view text)
     return text;
 }
 
+// text up to its note: a # that follows a blank begins one and runs to the end of the
+// line. A # anywhere else is text.
+std::string_view without_note(std::string_view text)
+{
+    for (size_t i = 1; i < text.size(); ++i)
+        if (text[i] == '#' && (text[i - 1] == ' ' || text[i - 1] == '\t'))
+            return text.substr(0, i);
+    return text;
+}
+
 // ---- text values ---------------------------------------------------------
 
 struct TextValue {
@@ -134,7 +144,8 @@ bool parse_quoted(std::string_view value, TextValue &out, std::string &error)
         default: error = std::string("unknown escape \\") + escape; return false;
         }
     }
-    std::string_view rest = trim(value.substr(i));
+    // After the closing quote: its words, then perhaps a note.
+    std::string_view rest = trim(without_note(value.substr(i)));
     while (!rest.empty()) {
         size_t end = rest.find_first_of(" \t");
         std::string_view word = rest.substr(0, end);
@@ -326,6 +337,10 @@ bool open_entry(Reading &reading, std::string &why)
 {
     if (reading.trailerSeen)
         return fault(why, "nothing may follow the trailer");
+    // The controller stops a run when it reaches the entry after the last it can hold.
+    if (reading.file.entries.size() == kMaxActions)
+        return fault(why, "entry " + std::to_string(kMaxActions + 1) + ": a table holds at most " +
+                              std::to_string(kMaxActions) + " entries");
     reading.file.entries.push_back(default_entry());
     reading.section = Section::Entry;
     return true;
@@ -353,6 +368,10 @@ bool read_trailer_field(Reading &reading, std::string_view name, std::string_vie
         return false;
     if (bytes.unended || bytes.zeroFilled)
         return fault(why, "the trailer's bytes are given in full");
+    // As many bytes as an entry would be read back as one.
+    if (bytes.bytes.size() >= sizeof(ActionEntry))
+        return fault(why, "the trailer holds fewer than " + std::to_string(sizeof(ActionEntry)) +
+                              " bytes, not " + std::to_string(bytes.bytes.size()));
     reading.file.trailer = bytes.bytes;
     return true;
 }
@@ -373,22 +392,33 @@ bool read_record_field(Reading &reading, std::string_view name, std::string_view
                                      : write_number(*field, value, record + field->offset, why);
 }
 
+// The text after a field's =: a quoted text whole (its words and note are read with it),
+// a bare one without its note.
+std::string_view value_text(std::string_view afterEquals)
+{
+    std::string_view value = trim(afterEquals);
+    if (!value.empty() && value.front() == '"')
+        return value;
+    return trim(without_note(afterEquals));
+}
+
 // One line that is neither empty nor a comment: a section's heading or name = value.
 bool read_line(Reading &reading, std::string_view line, std::string &why)
 {
     if (reading.trailerSeen && reading.section != Section::Trailer)
         return fault(why, "nothing may follow the trailer");
-    if (line == "[header]")
+    const std::string_view heading = trim(without_note(line));
+    if (heading == "[header]")
         return open_header(reading, why);
-    if (line == "[entry]")
+    if (heading == "[entry]")
         return open_entry(reading, why);
-    if (line == "[trailer]")
+    if (heading == "[trailer]")
         return open_trailer(reading, why);
     size_t equals = line.find('=');
     if (equals == std::string_view::npos)
         return fault(why, "expected [header], [entry], [trailer] or name = value");
     std::string_view name = trim(line.substr(0, equals));
-    std::string_view value = trim(line.substr(equals + 1));
+    std::string_view value = value_text(line.substr(equals + 1));
     if (reading.section == Section::None)
         return fault(why, "a field before the first section");
     if (reading.section == Section::Trailer)
@@ -444,6 +474,11 @@ std::string describe(const ActionFile &file)
                       (file.entries.size() == 1 ? "y" : "ies") + "\n[header]\n";
     describe_record(out, kHeaderFields, reinterpret_cast<const uint8_t *>(&file.header));
     for (size_t i = 0; i < file.entries.size(); ++i) {
+        // A file of more entries than a table holds, as another host may write one.
+        if (i == kMaxActions)
+            out += "\n# entries past " + std::to_string(kMaxActions) +
+                   " are never run: the controller stops at entry " + std::to_string(i + 1) +
+                   ", and write takes at most " + std::to_string(kMaxActions) + "\n";
         out += "\n[entry]\n# entry " + std::to_string(i + 1) + "\n";
         describe_record(out, kEntryFields, reinterpret_cast<const uint8_t *>(&file.entries[i]));
     }

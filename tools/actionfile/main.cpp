@@ -7,10 +7,14 @@
 //   actionfile run [--quiet] --file ACTIONFILE
 //
 // Exit codes of write and dump: 0 done, 1 a file could not be read or written or its
-// content is not valid (the reason goes to standard error), 2 wrong arguments.
+// content is not valid, a description of more than 500 entries included (the reason
+// goes to standard error), 2 wrong arguments. dump shows a file of any length whole.
 // Exit codes of run: 0 every entry that ran ended with exit code 0, 1 an entry ended
-// otherwise or could not start, 2 wrong arguments or a table that cannot be read.
+// otherwise or could not start, 2 wrong arguments or a table that cannot be read or
+// holds more than 500 entries.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -22,6 +26,15 @@
 #include "run_table.h"
 
 namespace {
+
+// "actionfile: cannot VERB PATH: REASON", the reason being the C run-time's text for
+// the file call that failed last; called before anything else can change it.
+void report_file_fault(const char *verb, const char *path)
+{
+    const int error = errno;
+    std::cerr << "actionfile: cannot " << verb << " " << path << ": " << std::strerror(error)
+              << "\n";
+}
 
 bool read_all(const char *path, std::string &bytes)
 {
@@ -49,7 +62,7 @@ bool load(const char *path, Reader reader, actionfile::ActionFile &file)
 {
     std::string content;
     if (!read_all(path, content)) {
-        std::cerr << "actionfile: cannot read " << path << "\n";
+        report_file_fault("read", path);
         return false;
     }
     std::string error;
@@ -60,17 +73,32 @@ bool load(const char *path, Reader reader, actionfile::ActionFile &file)
     return true;
 }
 
+// A binary table to run: the controller runs none past the 500th, so such a table is
+// refused whole rather than run in part.
+bool runnable_from_bytes(std::string_view bytes, actionfile::ActionFile &file, std::string &error)
+{
+    if (!actionfile::from_bytes(bytes, file, error))
+        return false;
+    if (file.entries.size() <= kMaxActions)
+        return true;
+    error = std::to_string(file.entries.size()) + " entries: a table holds at most " +
+            std::to_string(kMaxActions) + " entries";
+    return false;
+}
+
 int write(const char *descriptionPath, const char *actionPath)
 {
     actionfile::ActionFile file;
     if (!load(descriptionPath, &actionfile::parse, file))
         return 1;
+    const std::string bytes = actionfile::to_bytes(file);
+    // A stream that did not open writes and closes nothing, so the fault reported is the
+    // open's, else the write's or the close's.
     std::ofstream out(actionPath, std::ios::binary | std::ios::trunc);
-    std::string bytes = actionfile::to_bytes(file);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
-        std::cerr << "actionfile: cannot write " << actionPath << "\n";
+        report_file_fault("write", actionPath);
         return 1;
     }
     return 0;
@@ -101,7 +129,7 @@ int run(const std::vector<std::string> &arguments)
     if (!binary && (rest.size() != 1 || rest[0].rfind("--", 0) == 0))
         return usage();
     actionfile::ActionFile file;
-    if (!load(rest.back().c_str(), binary ? &actionfile::from_bytes : &actionfile::parse, file))
+    if (!load(rest.back().c_str(), binary ? &runnable_from_bytes : &actionfile::parse, file))
         return 2;
     return actionfile::run_table(file, quiet);
 }
