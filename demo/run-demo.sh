@@ -13,12 +13,13 @@ echo "== TARVEL.EXE started by hand (no action file): it shows its message box; 
 wine "$dist/TARVEL.EXE" &
 pid=$!
 # Wait for the box (up to 30 s), give it a moment to take the focus, then press Return.
+# The box is found by its process: another command's programs may share the display.
 for _ in $(seq 1 60); do
-  xdotool search --name '^Orlisk$' >/dev/null 2>&1 && break
+  xdotool search --pid "$pid" --name '^Orlisk$' >/dev/null 2>&1 && break
   sleep 0.5
 done
 sleep 1
-xdotool search --name '^Orlisk$' key --clearmodifiers Return >/dev/null 2>&1 || true
+xdotool search --pid "$pid" --name '^Orlisk$' key --clearmodifiers Return >/dev/null 2>&1 || true
 wait $pid
 echo "exit code: $?"
 
