@@ -12,14 +12,21 @@ here=$(cd "$(dirname "$0")" && pwd)
 echo "== TARVEL.EXE started by hand (no action file): it shows its message box; pressing OK ends it"
 wine "$dist/TARVEL.EXE" &
 pid=$!
-# Wait for the box (up to 30 s), give it a moment to take the focus, then press Return.
-# The box is found by its process: another command's programs may share the display.
+# Wait for the box (up to 30 s), then give it the focus and press Return, again until
+# the program has ended (up to 30 s more). The box is found by its process (another
+# command's windows may share the display and take the focus meanwhile) among the
+# windows shown: the process has a hidden one of the same name, which takes no focus.
 for _ in $(seq 1 60); do
-  xdotool search --pid "$pid" --name '^Orlisk$' >/dev/null 2>&1 && break
+  xdotool search --onlyvisible --pid "$pid" --name '^Orlisk$' >/dev/null 2>&1 && break
   sleep 0.5
 done
-sleep 1
-xdotool search --pid "$pid" --name '^Orlisk$' key --clearmodifiers Return >/dev/null 2>&1 || true
+for _ in $(seq 1 30); do
+  kill -0 "$pid" 2>/dev/null || break
+  xdotool search --onlyvisible --pid "$pid" --name '^Orlisk$' \
+    windowfocus --sync key --clearmodifiers Return \
+    >/dev/null 2>&1 || true
+  sleep 1
+done
 wait $pid
 echo "exit code: $?"
 
