@@ -141,6 +141,11 @@ bool wait_until_painted(HWND window, DWORD timeout_ms)
 
 TEST(MenuWindow, OpeningAndClosingSendsAndPostsItsMessagesInOrder)
 {
+    // The pointer is kept off the window while it is open, and put back afterwards: a
+    // pointer left in the corner keeps later tests' key presses from the window they
+    // bring to the front.
+    POINT pointer{};
+    GetCursorPos(&pointer);
     SetCursorPos(0, 0);
     CZelvaneDlg dlg;
     ThreadMessageLog log;
@@ -151,6 +156,7 @@ TEST(MenuWindow, OpeningAndClosingSendsAndPostsItsMessagesInOrder)
         menu = window;
         painted = wait_until_painted(window, 10000);
     });
+    SetCursorPos(pointer.x, pointer.y);
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(painted);
     std::vector<RecordedMessage> recorded = log.of(menu);
