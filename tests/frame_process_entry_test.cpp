@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <future>
 #include <string>
 #include <thread>
@@ -13,7 +15,6 @@
 #include "owner.h"
 #include "process_entry.h"
 #include "program.h"
-#include "w32enum.h"
 
 using namespace std::chrono_literals;
 
@@ -45,14 +46,56 @@ TEST(ProcessEntry, ShowCommandOnlyWhenTheStartupInfoSetsIt)
     EXPECT_EQ(frame::show_command(startup), SW_HIDE);
 }
 
+namespace {
+
+// True once the thread whose id thread holds (0 until the thread has set it) waits for
+// an object, within timeout_ms. The thread is suspended to read where it is: Wine shows
+// a thread blocked in a wait with its instruction pointer in the wait's system-call
+// stub in ntdll, 16 bytes long.
+bool wait_until_waiting(const std::atomic<DWORD> &thread, DWORD timeout_ms)
+{
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const char *const stubs[] = {
+        reinterpret_cast<const char *>(GetProcAddress(ntdll, "NtWaitForSingleObject")),
+        reinterpret_cast<const char *>(GetProcAddress(ntdll, "NtWaitForMultipleObjects"))};
+    auto waiting = [&] {
+        owner::unique_handle handle(
+            OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, thread.load()));
+        if (!handle || SuspendThread(handle.get()) == static_cast<DWORD>(-1))
+            return false;
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        const bool read = GetThreadContext(handle.get(), &context) != 0;
+        ResumeThread(handle.get());
+        const char *at = reinterpret_cast<const char *>(static_cast<uintptr_t>(context.Eip));
+        return read && std::any_of(std::begin(stubs), std::end(stubs), [at](const char *stub) {
+                   return stub != nullptr && at >= stub && at < stub + 16;
+               });
+    };
+    for (DWORD waited = 0; !waiting(); waited += 10) {
+        if (waited >= timeout_ms)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+} // namespace
+
 TEST(Registration, WaitsForTheRunTimeLockThenMakesTheEntriesCallable)
 {
     // The table must not be registered yet.
     if (!test_support::in_fresh_process())
         return;
     qx_lock_registration();
-    std::thread registering([] { frame::register_entries(); });
-    Sleep(200);
+    std::atomic<DWORD> registeringThread{0};
+    std::thread registering([&] {
+        registeringThread = GetCurrentThreadId();
+        frame::register_entries();
+    });
+    // Once the thread has called register_entries, the run-time's lock is all it can
+    // wait for there; without waiting it would have registered the table and ended.
+    EXPECT_TRUE(wait_until_waiting(registeringThread, 10000));
     EXPECT_EQ(qx_lookup("tarvelthread"), nullptr);
     qx_unlock_registration();
     registering.join();
@@ -109,19 +152,6 @@ TEST(FirstCall, LaterCallsKeepTheCodeAndTakeNoLock)
     CBL_THREAD_PROG_UNLOCK(&probe);
     call.wait();
     EXPECT_EQ(later, 77);
-}
-
-// A program's storage keeps what one call left for the next: W32ENUM's criteria, set by
-// one call, are still there when a later call passes no arguments and changes nothing.
-TEST(FirstCall, ProgramStorageKeepsItsValuesFromCallToCall)
-{
-    const uint32_t processId = 4242, length = 3;
-    W32ENUM(&processId, "Kept title and the rest of its forty bytes......", &length);
-    EXPECT_EQ(W32ENUM(nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(g_w32enum.criteria.processId, 4242u);
-    EXPECT_EQ(g_w32enum.criteria.titleLength, 3u);
-    EXPECT_EQ(std::string(g_w32enum.criteria.title, 4), "Kept");
-    EXPECT_EQ(g_w32enum.initialised, 0xFF);
 }
 
 // A close that fails does not overwrite what the failing call before it reported.

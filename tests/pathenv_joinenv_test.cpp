@@ -14,6 +14,7 @@
 #include "joinenv.h"
 #include "owner.h"
 #include "text_field.h"
+#include "entries.h"
 #include "env_block.h"
 #include "test_support.h"
 
@@ -350,8 +351,12 @@ TEST_F(Join, AWantOfMemoryAnywhereGivesNoBlockAndTheNextCallTheRightOneWithoutRe
     std::vector<std::string> texts{"PATH=%PATH%;C:\\X\nY=%" + std::string(300, 'N') + "%", "X=1"};
     Entries expected{"=C:=C:\\",           "B=2", std::string(300, 'N') + "=long",
                      "PATH=C:\\DOS;C:\\X", "X=1", "Y=long"};
-    // Memory runs out at each allocation in turn, of the first call or of a later one.
+    // Memory runs out at each allocation in turn, of the first call or of a later one,
+    // until the call needs no more than it was allowed. The first call allocates at
+    // least for the base records, the long name, the list index and the block; a later
+    // one for the long name of a setting, its value and the block.
     for (bool firstCall : {true, false}) {
+        int roundsRanOut = 0;
         for (long allowed = 0;; ++allowed) {
             storage = std::make_unique<Joinenv>();
             baseReads = 0;
@@ -374,8 +379,21 @@ TEST_F(Join, AWantOfMemoryAnywhereGivesNoBlockAndTheNextCallTheRightOneWithoutRe
             ASSERT_EQ(baseReads, 1) << "first call " << firstCall << ", allocation " << allowed;
             if (!ranOut)
                 break;
+            ++roundsRanOut;
         }
+        EXPECT_GE(roundsRanOut, firstCall ? 4 : 3) << "first call " << firstCall;
     }
+
+    // The entry gives no block for a call that finds no memory at all.
+    const uint32_t one = 1;
+    const char *none = "";
+    const std::string longSetting = std::string(300, 'L') + "=1";
+    ASSERT_NE(JOINENV(&one, "A=1", none, none, none, none, none, none, none, none), nullptr);
+    g_allocationsLeft = 0;
+    const char *block =
+        JOINENV(&one, longSetting.c_str(), none, none, none, none, none, none, none, none);
+    g_allocationsLeft = -1;
+    EXPECT_EQ(block, nullptr);
 }
 
 // ---- Against a reference model ----------------------------------------------

@@ -34,13 +34,18 @@ int32_t give_output_window(int32_t *window)
     return 0;
 }
 
+// The status and the window of the last search find_then_give_output_window made.
+std::atomic<int32_t> g_searchStatus{-1};
+std::atomic<uint32_t> g_searchFound{0};
+
 // A host entry that first looks for a window of its own by class and title, as a host
 // finding its output window may, then names the recorder's window.
 int32_t find_then_give_output_window(int32_t *window)
 {
     const uint32_t self = GetCurrentProcessId();
     uint32_t found = 0;
-    GETWINDOWHANDLE(&self, "Host output", &found);
+    g_searchStatus = GETWINDOWHANDLE(&self, "Host output", &found);
+    g_searchFound = found;
     return give_output_window(window);
 }
 
@@ -229,13 +234,21 @@ TEST_F(Launch, HostEntryThatCallsARoutineBeforeAnsweringStillGetsEveryLine)
     ASSERT_NE(hostWindow.window(), nullptr);
     qx_register_entry("QuennetGetOutputHandle",
                       reinterpret_cast<void *>(&find_then_give_output_window));
-    // The host's search succeeds (status 0) while the launch waits for its answer.
+    // The host's search succeeds (status 0) while the launch waits for its answer: the
+    // launch's own status must not be the one the search left.
+    g_searchStatus = -1;
     Waited w = wait_exe(writer(), "out \"one\\r\\ntwo\" exit 4");
+    EXPECT_EQ(g_searchStatus, 0);
+    EXPECT_EQ(g_searchFound, hostWindow.handle());
     EXPECT_EQ(w.status, 0);
     EXPECT_EQ(w.exitCode.get(), 4u);
+    g_searchStatus = -1;
+    g_searchFound = 0;
     int32_t processId = 0;
     void *environment = nullptr;
     EXPECT_EQ(QUENNETSTARTEXE("", writer().c_str(), "out three", "", &environment, &processId), 0);
+    EXPECT_EQ(g_searchStatus, 0);
+    EXPECT_EQ(g_searchFound, hostWindow.handle());
     EXPECT_NE(processId, 0);
     EXPECT_EQ(recorder.lines(), (Lines{"one", "two", "three"}));
 }

@@ -4,16 +4,18 @@
 // OUTPUT.result (the block JOINENV returned). Exit code 0, or 2 when JOINENV
 // returned no block.
 // joinenv_child OUTPUT threads ROUNDS: two threads call JOINENV ROUNDS times each,
-// at once, with settings of their own. Writes OUTPUT.result: "checked N wrong M",
-// the blocks a thread could check (no other call began between the start of its
-// call and the end of its copy) and those that were not its own or were missing.
-// Exit code 0, or 3 when a block was wrong.
+// at once, with settings of their own. Writes OUTPUT.result: "at once A inside B
+// allocations C missing D": A calls began while the other thread was in a call of its
+// own, B allocations were made inside a call while the other thread was allocating
+// inside one too, C allocations were made inside calls in all, D calls gave no block.
+// Exit code 0, or 3 when two calls were inside at once or a call gave no block.
 #include <windows.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,55 +50,70 @@ std::string join_two(Joinenv join, const std::string &text1, const std::string &
     return block != nullptr ? test_support::env_block_bytes(block) : std::string();
 }
 
+// A call allocates only while it holds JOINENV's turn, so two threads allocating
+// inside calls at the same time are two calls inside at once. Each allocation inside a
+// call stays a moment, so that such an overlap shows whenever the calls overlap.
+thread_local bool t_inCall = false;
+std::atomic<int> g_inCalls{0};
+std::atomic<int> g_allocatingInCalls{0};
+std::atomic<int> g_insideAtOnce{0};
+std::atomic<int> g_callAllocations{0};
+
 struct Turns {
-    std::atomic<int> busy{0};       // threads between the start of a call and their copy's end
-    std::atomic<uint32_t> begun{0}; // calls begun
-    std::atomic<int> checked{0};
-    std::atomic<int> wrong{0};
+    std::atomic<int> atOnce{0};
+    std::atomic<int> missing{0};
 };
 
-// Calls JOINENV rounds times with the thread's own texts. A block copied while no
-// other call began is checked against the thread's own; the others may have been
-// overwritten, as the block lasts only until the next call of any thread.
-void call_in_turns(Joinenv join, Turns &turns, const std::string &own, const std::string &text2,
-                   int rounds)
+// Calls JOINENV rounds times with the thread's own texts.
+void call_in_turns(Joinenv join, Turns &turns, const std::string &text2, int rounds)
 {
     for (int i = 0; i < rounds; ++i) {
-        ++turns.busy;
-        uint32_t begun = ++turns.begun;
-        bool alone = turns.busy.load() == 1;
-        std::string block = join_two(join, "SEEN=%ONE%,%TWO%", text2);
-        bool stillAlone = turns.begun.load() == begun;
-        --turns.busy;
-        if (block.empty()) {
-            ++turns.wrong;
-        } else if (alone && stillAlone) {
-            ++turns.checked;
-            if (block != own)
-                ++turns.wrong;
-        }
-        // Now and then the other thread gets calls of its own alone.
-        if (i % 8 == 7)
-            Sleep(1);
+        if (++g_inCalls > 1)
+            ++turns.atOnce;
+        uint32_t count = 2;
+        const char *none = "";
+        t_inCall = true;
+        const char *block = join(&count, "SEEN=%ONE%,%TWO%", text2.c_str(), none, none, none, none,
+                                 none, none, none);
+        t_inCall = false;
+        --g_inCalls;
+        if (block == nullptr)
+            ++turns.missing;
     }
 }
 
 int run_threads(const std::string &output, int rounds)
 {
     Joinenv join = join_by_name();
-    std::string one = join_two(join, "SEEN=%ONE%,%TWO%", "ONE=1");
-    std::string two = join_two(join, "SEEN=%ONE%,%TWO%", "TWO=2");
+    join_two(join, "SEEN=%ONE%,%TWO%", "ONE=1"); // the base is read before the threads start
     Turns turns;
-    std::thread first(call_in_turns, join, std::ref(turns), one, "ONE=1", rounds);
-    std::thread second(call_in_turns, join, std::ref(turns), two, "TWO=2", rounds);
+    std::thread first(call_in_turns, join, std::ref(turns), "ONE=1", rounds);
+    std::thread second(call_in_turns, join, std::ref(turns), "TWO=2", rounds);
     first.join();
     second.join();
-    write(output + ".result", "checked " + std::to_string(turns.checked.load()) + " wrong " +
-                                  std::to_string(turns.wrong.load()));
-    return turns.wrong.load() == 0 ? 0 : 3;
+    write(output + ".result", "at once " + std::to_string(turns.atOnce.load()) + " inside " +
+                                  std::to_string(g_insideAtOnce.load()) + " allocations " +
+                                  std::to_string(g_callAllocations.load()) + " missing " +
+                                  std::to_string(turns.missing.load()));
+    return g_insideAtOnce.load() == 0 && turns.missing.load() == 0 ? 0 : 3;
 }
 
 } // namespace
+
+void *operator new(std::size_t size)
+{
+    if (t_inCall) {
+        ++g_callAllocations;
+        if (++g_allocatingInCalls > 1)
+            ++g_insideAtOnce;
+        for (int i = 0; i < 2000; ++i)
+            YieldProcessor();
+        --g_allocatingInCalls;
+    }
+    if (void *block = std::malloc(size != 0 ? size : 1))
+        return block;
+    throw std::bad_alloc();
+}
 
 int main(int argc, char **argv)
 {

@@ -49,7 +49,6 @@ std::vector<RecordedStart> CdTree::starts() const
     if (!file_exists(record_))
         return found;
     std::string text = read_file(record_);
-    std::erase(text, '"');
     size_t begin = 0;
     for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
         std::string line = text.substr(begin, end - begin);

@@ -39,8 +39,7 @@ public:
     // Puts a recorder at relative, its folders made first.
     void place_recorder(const std::string &relative) const;
 
-    // Every start recorded so far, in order. Wine shows a child an unquoted program
-    // path with blanks in quotes; quotes are dropped from the command lines.
+    // Every start recorded so far, in order, with each command line as the child saw it.
     std::vector<RecordedStart> starts() const;
     // Waits until count starts have been recorded.
     bool wait_for_starts(size_t count, DWORD timeout_ms = 10000) const;
