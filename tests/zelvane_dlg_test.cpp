@@ -159,6 +159,11 @@ TEST(MenuWindow, OpeningAndClosingSendsAndPostsItsMessagesInOrder)
         {WM_CTLCOLORDLG, sent},
         {WM_WINDOWPOSCHANGED, sent},
         {WM_PAINT, posted},
+        // Frame and background again, when the display exposed the window after its
+        // first drawing (BeginPaint then finds them to be redrawn).
+        {WM_NCPAINT, sent, true},
+        {WM_ERASEBKGND, sent, true},
+        {WM_CTLCOLORDLG, sent, true},
         {WM_CTLCOLORBTN, sent},
         {WM_CTLCOLORSTATIC, sent},
         // Closed: the check box is read, the window hidden, deactivated and destroyed.
