@@ -1,18 +1,33 @@
 # The two set-up commands: `make test` and `make demo`. Both install what is missing.
 BUILD ?= build
 JOBS ?= 2
+# The cores' host build: their tests under the sanitizers.
+CORE_BUILD ?= build-core
+CCACHE := $(shell command -v ccache)
 
-.PHONY: deps build test demo cd-menu cd-image clean
+.PHONY: deps core-deps build test test-core demo cd-menu cd-image clean
 
 deps:
 	@bash setup/install.sh
+
+core-deps:
+	@bash setup/install.sh core
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# The cores' tests first, so a broken rule fails in seconds, then everything under Wine.
+test: test-core
+	@$(MAKE) --no-print-directory build
 	cmake/wine-session ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The cores and their tests built with the host's compiler, run under AddressSanitizer
+# and UndefinedBehaviorSanitizer; no Wine.
+test-core: core-deps
+	cmake -S core -B $(CORE_BUILD) $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) >/dev/null
+	cmake --build $(CORE_BUILD) -j $(JOBS)
+	ctest --test-dir $(CORE_BUILD) --output-on-failure -j $(JOBS)
 
 demo: build
 	cmake/wine-session bash demo/run-demo.sh $(BUILD)
@@ -28,4 +43,4 @@ cd-image: build
 	tools/cd-menu/cd-image $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(CORE_BUILD)

@@ -34,8 +34,8 @@ copy_framework_dlls(mfc_test)
 
 # The program's name is the application's, under which the setting test finds its key.
 add_wine_test(zelvane_core_test
-    SOURCES zelvane_hotspot_wnd_test.cpp zelvane_launch_test.cpp pelvex_picture_logic_test.cpp
+    SOURCES zelvane_hotspot_wnd_test.cpp zelvane_launch_test.cpp
             ${FRAMEWORK_TEST_RES}/framework_test_res.o
-    LIBS zelvane_parts pelvex_core RESOURCE_LOCK x_input)
+    LIBS zelvane_parts RESOURCE_LOCK x_input)
 copy_framework_dlls(zelvane_core_test)
 add_dependencies(zelvane_core_test zelvane-launcher zelvane-record)

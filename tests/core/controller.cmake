@@ -1,0 +1,3 @@
+# tarvel/controller: the application directory's expansion.
+add_core_test(controller_appdir_expand_test SOURCES controller_appdir_expand_test.cpp
+  LIBS controller_core)
