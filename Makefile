@@ -1,11 +1,13 @@
 # The two set-up commands: `make test` and `make demo`. Both install what is missing.
 BUILD ?= build
 JOBS ?= 2
-# The cores' host build: their tests under the sanitizers.
+# The cores' host builds: the tests under the sanitizers, and the fuzz targets.
 CORE_BUILD ?= build-core
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 CCACHE := $(shell command -v ccache)
 
-.PHONY: deps core-deps build test test-core demo cd-menu cd-image clean
+.PHONY: deps core-deps build test test-core fuzz demo cd-menu cd-image clean
 
 deps:
 	@bash setup/install.sh
@@ -29,6 +31,13 @@ test-core: core-deps
 	cmake --build $(CORE_BUILD) -j $(JOBS)
 	ctest --test-dir $(CORE_BUILD) --output-on-failure -j $(JOBS)
 
+# Each fuzz target for FUZZ_SECONDS from its seed corpus (fuzz/corpus), with its
+# executions and findings printed.
+fuzz: core-deps
+	cmake -S core -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCORE_FUZZERS=ON $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 demo: build
 	cmake/wine-session bash demo/run-demo.sh $(BUILD)
 
@@ -43,4 +52,4 @@ cd-image: build
 	tools/cd-menu/cd-image $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(CORE_BUILD)
+	rm -rf $(BUILD) $(CORE_BUILD) $(FUZZ_BUILD)

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian 12 machine, only what is missing.
 #   setup/install.sh        everything
-#   setup/install.sh core   only what the cores' host build needs (make test-core)
+#   setup/install.sh core   only what the cores' host build needs (make test-core, make fuzz)
 set -euo pipefail
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 # The cores' tests with the host's compiler and GoogleTest's CMake package, under the
-# sanitizers.
-core_packages=(make cmake g++ libgtest-dev)
+# sanitizers; the fuzz targets with clang and its libFuzzer.
+core_packages=(
+  make cmake g++ libgtest-dev
+  clang libclang-rt-14-dev libfuzzer-14-dev
+)
 
 packages=(
   "${core_packages[@]}"
