@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "command_line.h"
 #include "output_lines.h"
 #include "shared_field.h"
 #include "shared_memory.h"
@@ -87,10 +88,6 @@ inline int32_t set_status(int32_t value)
 
 // The line message sent to the output window for each line of a child's output.
 constexpr UINT kOutputLineMessage = 0x0402;
-
-// Program text, one space, argument text and a NUL into the command line (a null text
-// counts as empty); false, and the command line untouched, when they do not fit in it.
-bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char *arguments);
 
 // What a launch itself found: whether its child was created, and the child's id.
 struct LaunchOutcome {
