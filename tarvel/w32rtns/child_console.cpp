@@ -368,12 +368,14 @@ DWORD PrepareChildConsole(const char *commandLine, bool redirected)
         if (console.use == ConsoleUse::Kept)
             return 0;
     }
-    // A GUI program gets no console of the process's, as in a process without one; nor
-    // does a console program started plain, which makes a console of its own, shown.
-    if (image == Image::Gui)
-        return DETACHED_PROCESS;
+    // A console program started plain makes a console of its own, shown, as it does in a
+    // process without one; anything else started plain starts as it always did.
     if (!redirected)
         return image == Image::Console ? CREATE_NEW_CONSOLE : 0;
+    // A GUI program gets no console, as in a process without one (Wine attaches a GUI
+    // program to its parent's console); its standard handles are the pipes either way.
+    if (image == Image::Gui)
+        return DETACHED_PROCESS;
     reset_shared_console(file);
     return 0;
 }

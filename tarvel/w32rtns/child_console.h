@@ -11,6 +11,6 @@
 // The creation flags for a launch of commandLine (no application name), redirected or
 // plain (SPAWNEXE); makes the shared console first when this is the first redirected
 // launch of a console program. The child sees what it sees in a process with no
-// console: a redirected console program a hidden console, a GUI program and a plain
-// launch's console program no console of the process's.
+// console: a redirected console program a hidden console, a redirected GUI program no
+// console, a plain launch's console program a console of its own.
 DWORD PrepareChildConsole(const char *commandLine, bool redirected);
