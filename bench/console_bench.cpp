@@ -8,7 +8,7 @@
 // themselves. Then, in a pass of its own, the console hosts (conhost.exe) that each
 // way makes, counted by polling the process list.
 //
-// console_bench [ACTIONS [RUNS]], by default 50 and 5.
+// console_bench [ACTIONS [RUNS]], by default 50 and 5; at least 2 actions.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -113,7 +113,8 @@ double run_launcher(const std::string &launcher, DWORD creationFlags, int count,
 }
 
 // The five ways of one run: the two parents' launches, and TARVEL.EXE on a table of all
-// the actions, on an empty table and on a table of one action.
+// the actions, on an empty table and on a table of one action; they take turns in an
+// order that rotates from run to run.
 enum Way { kConsoleParent, kGuiParent, kTarvel, kTarvelEmpty, kTarvelOne, kWays };
 
 struct Programs {
@@ -149,26 +150,36 @@ void per_action(const Programs &programs, const TableShape &shape)
             const Way way = static_cast<Way>((run + step) % kWays);
             rows[way].push_back(run_way(way, programs, shape, n));
         }
-    // TARVEL.EXE's start is paid once per table; its cost per action is what the table
-    // costs beyond a run on an empty table.
-    std::vector<double> beyondStart, firstAction;
-    for (int run = 0; run < g_runs; ++run) {
-        beyondStart.push_back(rows[kTarvel][run] - rows[kTarvelEmpty][run]);
-        firstAction.push_back(rows[kTarvelOne][run] - rows[kTarvelEmpty][run]);
-    }
-    auto ms = [n](const std::vector<double> &row) { return bench::median(row) * 1000 / n; };
-    auto ratio = [&rows](const std::vector<double> &row) {
-        return bench::paired_ratio(row, rows[kConsoleParent]);
+    // Seconds per action of each run. TARVEL.EXE's start is paid once per table, and so
+    // is the console it makes at its first console program: an action after the first
+    // costs what a table costs beyond a table of one action.
+    auto per_run = [](auto seconds) {
+        std::vector<double> row;
+        for (int run = 0; run < g_runs; ++run)
+            row.push_back(seconds(run));
+        return row;
+    };
+    const auto parent = per_run([&](int run) { return rows[kConsoleParent][run] / n; });
+    const auto gui = per_run([&](int run) { return rows[kGuiParent][run] / n; });
+    const auto later =
+        per_run([&](int run) { return (rows[kTarvel][run] - rows[kTarvelOne][run]) / (n - 1); });
+    const auto whole =
+        per_run([&](int run) { return (rows[kTarvel][run] - rows[kTarvelEmpty][run]) / n; });
+    const auto first =
+        per_run([&](int run) { return rows[kTarvelOne][run] - rows[kTarvelEmpty][run]; });
+    auto ms = [](const std::vector<double> &row) { return bench::median(row) * 1000; };
+    auto ratio = [&parent](const std::vector<double> &row) {
+        return bench::paired_ratio(row, parent);
     };
     std::printf("  %s\n"
                 "    console parent, a hidden console of its own  %8.2f ms per action\n"
                 "    GUI parent, no console                       %8.2f ms per action, ratio %.3f\n"
-                "    TARVEL.EXE started with no console           %8.2f ms per action, ratio %.3f\n"
-                "      beyond its start on an empty table (%.1f ms, once per table); a table of "
-                "one action: %.1f ms beyond that start\n",
-                shape.title, ms(rows[kConsoleParent]), ms(rows[kGuiParent]),
-                ratio(rows[kGuiParent]), ms(beyondStart), ratio(beyondStart),
-                bench::median(rows[kTarvelEmpty]) * 1000, bench::median(firstAction) * 1000);
+                "    TARVEL.EXE started with no console           %8.2f ms per action after its "
+                "first, ratio %.3f\n"
+                "      its first action, with the console it makes: %.1f ms; the whole table "
+                "beyond its start on an empty table (%.1f ms): %.2f ms per action, ratio %.3f\n",
+                shape.title, ms(parent), ms(gui), ratio(gui), ms(later), ratio(later), ms(first),
+                ms(rows[kTarvelEmpty]), ms(whole), ratio(whole));
 
     const int counted = std::min(n, 20);
     ConsoleHosts hosts[3];
@@ -188,7 +199,7 @@ void per_action(const Programs &programs, const TableShape &shape)
 int main(int argc, char **argv)
 {
     if (argc > 1)
-        g_actions = std::max(1, std::atoi(argv[1]));
+        g_actions = std::max(2, std::atoi(argv[1]));
     if (argc > 2)
         g_runs = std::max(1, std::atoi(argv[2]));
 
