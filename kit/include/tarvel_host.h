@@ -1,0 +1,348 @@
+/* TARVEL for host programs: the records a host hands TARVEL and gets back, the
+   messages its windows receive, and the entries it calls in TARVEL's process or in
+   its own. A C header, also valid C++; TARVEL's own code takes the records from here.
+
+   Three ways to host TARVEL:
+   - In another process: write an action file (ActionHeader, then ActionEntry records)
+     of a bare name of at most 10 characters into a folder, start TARVEL.EXE there with
+     that name as its whole command line, and take each completion notice posted to
+     the entry's window (TARVEL_NOTICE_MESSAGE). The notice's pipe handle is TARVEL's:
+     DuplicateHandle it from TARVEL's process, then read a BlockHeader and the
+     CompletionNotice from it. TARVEL does not wait for the notice to be read (its end
+     of run calls WAITSHAREDMEM, which waits for nothing), and its pipes end with its
+     process: a notice must be taken while TARVEL still runs. Its module (below) is
+     told when TARVEL's process ends, while the pipes are still open: the host can take
+     its last notices then.
+   - As a module in TARVEL's process: a DLL named QuennetGetOutputHandle.dll beside
+     TARVEL.EXE, exporting QuennetGetOutputHandle, which names the window that
+     receives every output line (TARVEL_LINE_MESSAGE). That window must belong to
+     TARVEL's process, since each line is a local memory block of that process; a
+     module hands the lines on to a host in another process. The module reaches the
+     entries below by name: qx_lookup("WAITEXE").
+   - In the host's own process: link the kit's library (the entries below, with the
+     run-time qurdex.dll beside the program), register the output window's entry with
+     qx_register_entry("QuennetGetOutputHandle", ...), and run tables from memory with
+     TR010Action or from action files with STARTTHREAD.
+
+   Numbers are native (little-endian) 32-bit unless a field says big-endian; texts are
+   fixed-width fields padded with spaces. */
+#ifndef TARVEL_HOST_H
+#define TARVEL_HOST_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+#define TARVEL_STATIC_ASSERT(condition) static_assert(condition, #condition)
+#else
+#define TARVEL_STATIC_ASSERT(condition) _Static_assert(condition, #condition)
+#endif
+
+/* ---- Numbers ------------------------------------------------------------ */
+
+enum {
+    /* Posted to an entry's window when its program has ended: wParam 0, lParam the
+       read handle, in TARVEL's process, of a pipe holding one block: a BlockHeader
+       and a CompletionNotice. */
+    TARVEL_NOTICE_MESSAGE = 0x2001,
+    /* Sent to the output window for each line of a started program's standard output
+       and error: wParam 1, lParam a movable local memory block (HLOCAL) of TARVEL's
+       process holding the line without its CR LF and a NUL. The receiver frees it. */
+    TARVEL_LINE_MESSAGE = 0x0402
+};
+
+/* ActionEntry.kind: any kind other than these two starts program directly. */
+enum {
+    TARVEL_KIND_DIRECT = 0,
+    TARVEL_KIND_INTERPRETER = 4, /* commandLine for cmd.exe /c (command.com /c on 95/98) */
+    TARVEL_KIND_HAND_OVER = 5    /* the entry handed through a pipe to a hand-over program */
+};
+
+/* ActionEntry.runFlag: 0 starts nothing for the entry, any other value starts it. */
+enum { TARVEL_RUN_FLAG_SKIP = 0, TARVEL_RUN_FLAG_RUN = 1 };
+
+/* The run mode of TR010Action. A null run mode waits for each program and sends the
+   completion notices. TARVEL_RUN_MODE_WAIT waits too, sends no notice and records
+   process id 1 in the header. Any other value (TARVEL_RUN_MODE_START) starts the
+   program through SINGLEXE (header processId 0) or QUENNETSTARTEXE, which wait as well
+   and record the new process's id; it sends no notice either. */
+enum { TARVEL_RUN_MODE_START = 0, TARVEL_RUN_MODE_WAIT = 1 };
+
+enum {
+    TARVEL_MAX_ACTIONS = 500,
+    TARVEL_HEADER_SIZE = 1784,
+    TARVEL_ENTRY_SIZE = 2636,
+    /* A file's entry count is its size less this, divided by TARVEL_ENTRY_SIZE. */
+    TARVEL_ACTION_COUNT_BASE = 1780,
+    /* Bytes 0 to 1583 of an entry travel in a hand-over block. */
+    TARVEL_ENTRY_HAND_OVER_PART = 1584,
+    /* TARVEL.EXE's command line: a bare file name of at most this many characters. */
+    TARVEL_FILE_NAME_MAX = 10
+};
+
+/* The size of a table of count entries, in a file or in memory. */
+#define TARVEL_TABLE_SIZE(count) ((size_t)TARVEL_HEADER_SIZE + TARVEL_ENTRY_SIZE * (size_t)(count))
+
+/* ActionEntry.noticeTag asking for no notice. */
+#define TARVEL_NO_NOTICE "0           "
+
+/* Return codes of the controller's entries, and so TARVEL.EXE's exit codes, beside the
+   last call's 0 (started) or 1 (not started, or runFlag 0). */
+enum {
+    TARVEL_ACTION_FILE_MISSING = 2,    /* no file of that name; nothing runs */
+    TARVEL_ACTION_FILE_UNREADABLE = 3, /* it could not be opened or read; left in place */
+    TARVEL_ACTION_FILE_SHORT = 4,      /* shorter than 1780 bytes; deleted, nothing runs */
+    TARVEL_NO_ACTION_TABLE = 5,        /* TR010Action called without a table */
+    /* A controller entry called on a thread that is inside a run or launch of its own
+       (from a line handler, say): it does nothing and the running table goes on. */
+    TARVEL_CONTROLLER_BUSY = 6,
+    TARVEL_ERROR_SUBSCRIPT = 153, /* run-time error: a table of more than 500 entries */
+    TARVEL_ERROR_NOT_FOUND = 173  /* run-time error: a name called by name was found nowhere */
+};
+
+/* ---- Records ------------------------------------------------------------ */
+
+/* A big-endian byte order field's value. */
+static inline uint32_t tarvel_get_big_endian(const uint8_t *bytes)
+{
+    return ((uint32_t)bytes[0] << 24) | ((uint32_t)bytes[1] << 16) | ((uint32_t)bytes[2] << 8) |
+           (uint32_t)bytes[3];
+}
+
+static inline void tarvel_set_big_endian(uint8_t *bytes, uint32_t value)
+{
+    bytes[0] = (uint8_t)(value >> 24);
+    bytes[1] = (uint8_t)(value >> 16);
+    bytes[2] = (uint8_t)(value >> 8);
+    bytes[3] = (uint8_t)value;
+}
+
+#pragma pack(push, 1)
+
+/* A 4-byte number stored most significant byte first, as WAITEXE stores an exit code.
+   C reads it with tarvel_get_big_endian(field.bytes). */
+typedef struct BigEndian32 {
+    uint8_t bytes[4];
+#ifdef __cplusplus
+    uint32_t get() const { return tarvel_get_big_endian(bytes); }
+    void set(uint32_t value) { tarvel_set_big_endian(bytes, value); }
+#endif
+} BigEndian32;
+
+/* The action table's header. */
+typedef struct ActionHeader {
+    char sharedPart[520]; /* copied unchanged into every hand-over block */
+    char appDir[260];     /* NUL first: none; a leading "$" names an environment variable */
+    char unused780[1000];
+    uint32_t processId; /* recorded by the last action, 0 = none */
+} ActionHeader;
+
+/* One action. program and commandLine end with a NUL inside the field. */
+typedef struct ActionEntry {
+    uint32_t window; /* receives the completion notice; 0 = none */
+    uint8_t unused4[4];
+    uint32_t reportedProcessId; /* written back by a hand-over program */
+    char noticeTag[12];         /* TARVEL_NO_NOTICE ("0" and 11 spaces): no notice */
+    char unused24[12];
+    char program[260]; /* the program to start; NUL-ended */
+    char unused296[520];
+    char commandLine[768]; /* its command line; NUL-ended */
+    char title[50];
+    char unused1634[1000];
+    uint8_t kind;    /* TARVEL_KIND_... */
+    uint8_t runFlag; /* TARVEL_RUN_FLAG_... */
+} ActionEntry;
+
+/* The header, then the entries: the same bytes in the action file and in memory. Only
+   as many entries as the table holds may be used, so a table of a few entries needs
+   only TARVEL_TABLE_SIZE(count) bytes. */
+typedef struct ActionTable {
+    ActionHeader header;
+    ActionEntry entries[TARVEL_MAX_ACTIONS];
+} ActionTable;
+
+/* The data of the pipe block a hand-over program receives. */
+typedef struct HandOverBlock {
+    char sharedPart[520];                       /* the header's sharedPart */
+    uint8_t entry[TARVEL_ENTRY_HAND_OVER_PART]; /* bytes 0 to 1583 of the entry */
+} HandOverBlock;
+
+/* The data of the pipe block of a completion notice. */
+typedef struct CompletionNotice {
+    uint32_t one;         /* always 1 */
+    BigEndian32 exitCode; /* big-endian: the exit code modulo 1,000,000,000 */
+    char noticeTag[12];   /* the entry's noticeTag */
+} CompletionNotice;
+
+/* The 8 bytes in front of a pipe block's data, in memory and in the pipe: a block is
+   its header and then totalLength - 8 data bytes. */
+typedef struct BlockHeader {
+    uint32_t totalLength; /* data size + 8 */
+    uint32_t writeHandle; /* the pipe's write end, as the sender's process knows it */
+} BlockHeader;
+
+#pragma pack(pop)
+
+TARVEL_STATIC_ASSERT(sizeof(BigEndian32) == 4);
+
+TARVEL_STATIC_ASSERT(sizeof(ActionHeader) == TARVEL_HEADER_SIZE);
+TARVEL_STATIC_ASSERT(offsetof(ActionHeader, sharedPart) == 0);
+TARVEL_STATIC_ASSERT(offsetof(ActionHeader, appDir) == 520);
+TARVEL_STATIC_ASSERT(offsetof(ActionHeader, unused780) == 780);
+TARVEL_STATIC_ASSERT(offsetof(ActionHeader, processId) == 1780);
+
+TARVEL_STATIC_ASSERT(sizeof(ActionEntry) == TARVEL_ENTRY_SIZE);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, window) == 0);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, unused4) == 4);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, reportedProcessId) == 8);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, noticeTag) == 12);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, unused24) == 24);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, program) == 36);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, unused296) == 296);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, commandLine) == 816);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, title) == 1584);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, unused1634) == 1634);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, kind) == 2634);
+TARVEL_STATIC_ASSERT(offsetof(ActionEntry, runFlag) == 2635);
+
+TARVEL_STATIC_ASSERT(sizeof(ActionTable) == 1319784);
+TARVEL_STATIC_ASSERT(offsetof(ActionTable, entries) == TARVEL_HEADER_SIZE);
+
+TARVEL_STATIC_ASSERT(sizeof(HandOverBlock) == 2104);
+TARVEL_STATIC_ASSERT(offsetof(HandOverBlock, sharedPart) == 0);
+TARVEL_STATIC_ASSERT(offsetof(HandOverBlock, entry) == 520);
+
+TARVEL_STATIC_ASSERT(sizeof(CompletionNotice) == 20);
+TARVEL_STATIC_ASSERT(offsetof(CompletionNotice, one) == 0);
+TARVEL_STATIC_ASSERT(offsetof(CompletionNotice, exitCode) == 4);
+TARVEL_STATIC_ASSERT(offsetof(CompletionNotice, noticeTag) == 8);
+
+TARVEL_STATIC_ASSERT(sizeof(BlockHeader) == 8);
+TARVEL_STATIC_ASSERT(offsetof(BlockHeader, totalLength) == 0);
+TARVEL_STATIC_ASSERT(offsetof(BlockHeader, writeHandle) == 4);
+
+/* ---- Entries -------------------------------------------------------------- */
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+/* The run-time TARVEL runs under: qx_lookup and qx_register_entry. */
+#include "qurdex.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Each entry's type, for a pointer from qx_lookup, and the entry itself, for a host
+   linked with the kit's library. Entries use the C calling convention and return one
+   32-bit code, except W32ENUM's three, which use the Windows one (stdcall). Arguments
+   are the addresses of the caller's fields; the entry never frees them. */
+
+/* The controller. */
+typedef int32_t TARVEL_entry(int32_t *runMode);
+typedef int32_t TR0Set0AppDir_entry(const ActionTable *table);
+typedef int32_t TR0Reset0CurDir_entry(void);
+/* Runs the first entry of a table in the caller's memory; the header's processId (and
+   a hand-over entry's program field) is rewritten in place. */
+typedef int32_t TR010Action_entry(ActionTable *table, int32_t *runMode);
+/* The thread entry STARTTHREAD starts: the action file named by number in 8 digits. */
+typedef int32_t tarvelthread_entry(uint32_t number);
+TARVEL_entry TARVEL;
+TR0Set0AppDir_entry TR0Set0AppDir;
+TR0Reset0CurDir_entry TR0Reset0CurDir;
+TR010Action_entry TR010Action;
+tarvelthread_entry tarvelthread;
+
+/* The path and environment utilities. */
+typedef int32_t QUERYEXE_entry(char *name, uint8_t *kind, const char *const *environment);
+typedef int32_t ABSPATH_entry(const char *input, char *output);
+typedef const char *JOINENV_entry(const uint32_t *count, const char *text1, const char *text2,
+                                  const char *text3, const char *text4, const char *text5,
+                                  const char *text6, const char *text7, const char *text8,
+                                  const char *text9);
+QUERYEXE_entry QUERYEXE;
+ABSPATH_entry ABSPATH;
+JOINENV_entry JOINENV;
+
+/* W32RTNS. The launch routines' arguments 1 and 4 are accepted and ignored; program
+   and arguments end with a NUL; environment is the address of a field holding the
+   child's environment block (null in it: the caller's own). */
+typedef int32_t W32RTNS_entry(void);
+/* Starts tarvelthread on a new thread with the number in 8 decimal digits. */
+typedef int32_t STARTTHREAD_entry(const char *digits);
+typedef int32_t AGETLASTRETURNCODEFROMWAITCH_entry(uint32_t *lastExitCode);
+typedef int32_t WAITEXE_entry(const char *runFlag, const char *program, const char *arguments,
+                              const char *title, void *const *environment, BigEndian32 *exitCode);
+typedef int32_t QUENNETSTARTEXE_entry(const char *runFlag, const char *program,
+                                      const char *arguments, const char *title,
+                                      void *const *environment, int32_t *processId);
+typedef int32_t SINGLEXE_entry(const char *runFlag, const char *program, const char *arguments,
+                               const char *title, void *const *environment, int32_t *processId);
+typedef int32_t SPAWNEXE_entry(const char *runFlag, const char *program, const char *arguments,
+                               const char *title, void *const *environment);
+typedef int32_t SWITCHPROGRAM_entry(const uint32_t *processId);
+typedef int32_t GETPROCESSID_entry(uint32_t *processId);
+typedef int32_t GETWINDOWHANDLE_entry(const uint32_t *processId, const char *title,
+                                      uint32_t *window);
+typedef int32_t SENDMSG_entry(HWND window, uint32_t parameter, uint32_t unused);
+typedef int32_t ALLOCSHAREDMEM_entry(HANDLE *readHandle, HANDLE *writeHandle, void **address,
+                                     uint32_t size);
+typedef int32_t READSHAREDMEM_entry(HANDLE readHandle, HANDLE *writeHandle, void **address);
+typedef int32_t WRITESHAREDMEM_entry(HANDLE writeHandle, void *address);
+typedef int32_t FREESHAREDMEM_entry(HANDLE readHandle);
+typedef int32_t REGAINSHAREDMEM_entry(HANDLE readHandle, HANDLE *writeHandle, void **address);
+typedef int32_t RELINQUISHSHAREDMEM_entry(HANDLE readHandle);
+typedef int32_t WAITSHAREDMEM_entry(HANDLE readHandle);
+typedef int32_t CLEARSHAREDMEM_entry(HANDLE readHandle);
+typedef int32_t FINISHSHAREDMEM_entry(HANDLE readHandle, HANDLE writeHandle, void *address);
+typedef int32_t STOPSESSIONS_entry(void);
+typedef int32_t QUENNETEXESTATUS_entry(void);
+typedef char *QUENNETGETENV_entry(void);
+W32RTNS_entry W32RTNS;
+STARTTHREAD_entry STARTTHREAD;
+AGETLASTRETURNCODEFROMWAITCH_entry AGETLASTRETURNCODEFROMWAITCH;
+WAITEXE_entry WAITEXE;
+QUENNETSTARTEXE_entry QUENNETSTARTEXE;
+SINGLEXE_entry SINGLEXE;
+SPAWNEXE_entry SPAWNEXE;
+SWITCHPROGRAM_entry SWITCHPROGRAM;
+GETPROCESSID_entry GETPROCESSID;
+GETWINDOWHANDLE_entry GETWINDOWHANDLE;
+SENDMSG_entry SENDMSG;
+ALLOCSHAREDMEM_entry ALLOCSHAREDMEM;
+READSHAREDMEM_entry READSHAREDMEM;
+WRITESHAREDMEM_entry WRITESHAREDMEM;
+FREESHAREDMEM_entry FREESHAREDMEM;
+REGAINSHAREDMEM_entry REGAINSHAREDMEM;
+RELINQUISHSHAREDMEM_entry RELINQUISHSHAREDMEM;
+WAITSHAREDMEM_entry WAITSHAREDMEM;
+CLEARSHAREDMEM_entry CLEARSHAREDMEM;
+FINISHSHAREDMEM_entry FINISHSHAREDMEM;
+STOPSESSIONS_entry STOPSESSIONS;
+QUENNETEXESTATUS_entry QUENNETEXESTATUS;
+QUENNETGETENV_entry QUENNETGETENV;
+
+/* W32ENUM, in the Windows calling convention; by name they are "_W32ENUM@12",
+   "_QuennetEnumProc2@8" and "_QuennetEnumProc@8". */
+typedef int32_t __stdcall W32ENUM_entry(const uint32_t *processId, const char *title,
+                                        const uint32_t *titleLength);
+typedef BOOL __stdcall QuennetEnumProc_entry(HWND window, LPARAM foundWindow);
+W32ENUM_entry W32ENUM;
+QuennetEnumProc_entry QuennetEnumProc2;
+QuennetEnumProc_entry QuennetEnumProc;
+
+/* The host's entry, called by name once per launch that catches output, after the
+   program has started: fills *window with the window of TARVEL's process that
+   receives the lines (TARVEL_LINE_MESSAGE), or 0 (a message box, then the lines are
+   dropped). A module exports it as QuennetGetOutputHandle; a host in its own process
+   registers it under that name with qx_register_entry. */
+typedef int32_t QuennetGetOutputHandle_entry(int32_t *window);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* _WIN32 */
+
+#endif /* TARVEL_HOST_H */
