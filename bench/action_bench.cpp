@@ -23,7 +23,6 @@
 #include "action_table.h"
 #include "action_tables.h"
 #include "bench_support.h"
-#include "big_endian.h"
 #include "entries.h"
 #include "owner.h"
 #include "qurdex.h"
@@ -93,7 +92,7 @@ enum Way { kPlain, kTr010, kWaitExe, kWays };
 void run_one(Way way, const TableShape &shape, ActionTable &table)
 {
     void *environment = nullptr;
-    frame::BigEndian<4> exitCode;
+    BigEndian32 exitCode{};
     switch (way) {
     case kPlain:
         bench::plain_run(bench::launch_command(shape), shape.folder, [](const char *, DWORD) {});

@@ -115,7 +115,7 @@ void waitexe(const std::string &mode)
 {
     std::string arguments = "child " + mode;
     void *environment = nullptr;
-    frame::BigEndian<4> exitCode;
+    BigEndian32 exitCode{};
     WAITEXE("", bench::self_path().c_str(), arguments.c_str(), "", &environment, &exitCode);
 }
 

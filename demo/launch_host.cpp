@@ -19,7 +19,7 @@ int main(int argc, char **argv)
             arguments += ' ';
         arguments += argv[i];
     }
-    frame::BigEndian<4> exitCode;
+    BigEndian32 exitCode{};
     void *environment = nullptr;
     int32_t status = WAITEXE("", argv[1], arguments.c_str(), "", &environment, &exitCode);
     std::printf("WAITEXE status %d, exit code %u\n", static_cast<int>(status),

@@ -19,7 +19,7 @@
 #include "controller.h"
 #include "entries.h"
 #include "action_steps.h"
-#include "hand_over.h"
+#include "action_table.h"
 #include "message_recorder.h"
 #include "program.h"
 #include "shared_memory.h"
@@ -498,7 +498,7 @@ TEST_F(Action, HostThreadsLaunchBetweenTheActionsOfARunningTable)
             std::snprintf(arguments, sizeof arguments, "out H%d-%d exit %d", which, i,
                           100 * which + i);
             void *environment = nullptr;
-            frame::BigEndian<4> exitCode;
+            BigEndian32 exitCode{};
             statuses[which].push_back(
                 WAITEXE("", writer().c_str(), arguments, "", &environment, &exitCode));
             exitCodes[which].push_back(exitCode.get());
@@ -546,7 +546,7 @@ TEST_F(Action, CallsFromTheLineHandlerOnTheRunningThreadAreRefused)
         nestedAction = TR010Action(reinterpret_cast<ActionTable *>(inner.data()),
                                    const_cast<int32_t *>(&runModeOne));
         void *environment = nullptr;
-        frame::BigEndian<4> exitCode;
+        BigEndian32 exitCode{};
         nestedLaunch =
             WAITEXE("", writer().c_str(), "report nested.txt", "", &environment, &exitCode);
     };

@@ -53,7 +53,7 @@ std::string writer() { return test_support::program_dir() + "\\w32-writer.exe"; 
 
 struct Waited {
     int32_t status = -1;
-    frame::BigEndian<4> exitCode;
+    BigEndian32 exitCode{};
 };
 
 Waited wait_exe(const std::string &program, const std::string &arguments,

@@ -54,7 +54,7 @@ TEST(SharedMemory, BlockOfTwentyGoesIntoThePipeAsTwentyEightBytes)
     ASSERT_EQ(ALLOCSHAREDMEM(&b.readHandle, &b.writeHandle, &b.data, 20), 0);
     const BlockHeader &header = header_before(b.data);
     EXPECT_EQ(header.totalLength, 28u);
-    EXPECT_EQ(header.writeHandle, b.writeHandle);
+    EXPECT_EQ(header.writeHandle, handle_field(b.writeHandle));
     std::memcpy(b.data, "twenty bytes of data", 20);
 
     DWORD flags = 0;
@@ -151,7 +151,7 @@ TEST(SharedMemory, PipeThatEndsInsideABlockGivesNoBlock)
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
     owner::unique_handle readOwner(readEnd), writeOwner(writeEnd);
     // A header that promises 100 bytes of data, then 50 of them and the end of the pipe.
-    BlockHeader header{108, writeEnd};
+    BlockHeader header{108, handle_field(writeEnd)};
     std::string bytes(reinterpret_cast<const char *>(&header), sizeof header);
     bytes += std::string(50, 'x');
     DWORD written = 0;
@@ -174,7 +174,7 @@ TEST(SharedMemory, HeaderWhoseSizeNoMemoryHoldsGivesNoBlockAtOnce)
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
     owner::unique_handle readOwner(readEnd), writeOwner(writeEnd);
-    BlockHeader header{0xFFFFFFF0u, writeEnd};
+    BlockHeader header{0xFFFFFFF0u, handle_field(writeEnd)};
     DWORD written = 0;
     WriteFile(writeEnd, &header, sizeof header, &written, nullptr);
     WriteFile(writeEnd, "some data", 9, &written, nullptr);
@@ -198,8 +198,8 @@ TEST(SharedMemory, BlockArrivingInPiecesIsReadWholeAndTheNextOneAfterIt)
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, FALSE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &sa, 0));
-    BlockHeader first{8 + 6000, writeEnd};
-    BlockHeader second{8 + 4, writeEnd};
+    BlockHeader first{8 + 6000, handle_field(writeEnd)};
+    BlockHeader second{8 + 4, handle_field(writeEnd)};
     std::string bytes(reinterpret_cast<const char *>(&first), sizeof first);
     bytes += std::string(6000, 'a');
     bytes.append(reinterpret_cast<const char *>(&second), sizeof second);

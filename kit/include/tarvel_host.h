@@ -1,6 +1,7 @@
 /* TARVEL for host programs: the records a host hands TARVEL and gets back, the
    messages its windows receive, and the entries it calls in TARVEL's process or in
-   its own. A C header, also valid C++; TARVEL's own code takes the records from here.
+   its own. A C header, also valid C++. TARVEL's own code takes its records and the
+   declarations of its entries from here, so hosts and TARVEL share one definition.
 
    Three ways to host TARVEL:
    - In another process: write an action file (ActionHeader, then ActionEntry records)

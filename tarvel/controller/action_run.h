@@ -6,8 +6,7 @@
 #include <cstdint>
 
 #include "action_steps.h"
-#include "big_endian.h"
-#include "hand_over.h"
+#include "action_table.h"
 
 // The handles and data address of one pipe block, as ALLOCSHAREDMEM fills them.
 struct PipeFields {
@@ -17,8 +16,8 @@ struct PipeFields {
 };
 
 struct ActionRun {
-    int32_t lastProcessId = 0;    // copied into the header's processId after each action
-    frame::BigEndian<4> exitCode; // filled by WAITEXE
+    int32_t lastProcessId = 0; // copied into the header's processId after each action
+    BigEndian32 exitCode = {}; // filled by WAITEXE
     action::CommandLine commandLine = {};
     char handleDigits[11] = {}; // the hand-over read handle in 10 digits, then NUL
     PipeFields handOverPipe;

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
+#include "action_table.h"
 #include "appdir.h"
 #include "entries.h"
-#include "hand_over.h"
 #include "owner.h"
 #include "qurdex.h"
 #include "shared_memory.h"
@@ -67,7 +67,7 @@ bool own_block_unread(const ActionRun &actionRun)
                        nullptr) ||
         peeked != sizeof lying)
         return false;
-    const BlockHeader sent = {sizeof lying, actionRun.handOverPipe.writeHandle};
+    const BlockHeader sent = {sizeof lying, handle_field(actionRun.handOverPipe.writeHandle)};
     return std::memcmp(lying, &sent, sizeof sent) == 0 &&
            std::memcmp(lying + sizeof sent, &actionRun.sentBlock, sizeof actionRun.sentBlock) == 0;
 }

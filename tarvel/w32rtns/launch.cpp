@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "big_endian.h"
 #include "child_console.h"
 #include "entries.h"
 #include "owner.h"
@@ -171,7 +170,7 @@ int32_t W32RTNS()
 }
 
 int32_t WAITEXE(const char *, const char *program, const char *arguments, const char *,
-                void *const *environment, frame::BigEndian<4> *exitCode)
+                void *const *environment, BigEndian32 *exitCode)
 {
     // A child that did not start leaves the exit code of the last one that did.
     return launch_in_turn(kMarkerOn, program, arguments, environment,

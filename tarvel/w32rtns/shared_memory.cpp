@@ -49,7 +49,7 @@ int32_t read_pipe_block(SharedMemoryState &state, HANDLE readHandle, HANDLE *wri
         *address = nullptr;
         return 1;
     }
-    *writeHandle = header.writeHandle;
+    *writeHandle = field_handle(header.writeHandle);
     owner::unique_hglobal block(GlobalAlloc(GMEM_SHARE | GMEM_FIXED, header.totalLength));
     if (!block) {
         // Without memory the header is consumed and the data stays in the pipe: reading
@@ -111,7 +111,7 @@ int32_t ALLOCSHAREDMEM(HANDLE *readHandle, HANDLE *writeHandle, void **address, 
         return set_status(1);
     }
     *static_cast<BlockHeader *>(block) = {size + static_cast<uint32_t>(sizeof(BlockHeader)),
-                                          pipeWrite.get()};
+                                          handle_field(pipeWrite.get())};
     // The pipe and the block go to the caller, whose FINISHSHAREDMEM closes and frees them.
     *readHandle = pipeRead.release();
     *writeHandle = pipeWrite.release();

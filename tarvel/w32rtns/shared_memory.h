@@ -7,20 +7,21 @@
 #include <cstddef>
 #include <cstdint>
 
-#pragma pack(push, 1)
+#include "tarvel_host_records.h"
 
-// The 8 bytes in front of a block's data, in memory and in the pipe.
-struct BlockHeader {
-    uint32_t totalLength; // data size + 8
-    HANDLE writeHandle;   // the pipe's write end, as the sender's process knows it
-};
-
-#pragma pack(pop)
-
+// BlockHeader, the 8 bytes in front of a block's data in memory and in the pipe, is the
+// host header's record.
 static_assert(sizeof(HANDLE) == 4, "the pipe handles travel as 4-byte fields");
-static_assert(sizeof(BlockHeader) == 8);
-static_assert(offsetof(BlockHeader, totalLength) == 0);
-static_assert(offsetof(BlockHeader, writeHandle) == 4);
+
+// A handle as a 4-byte field of a block's header holds it, and back.
+inline uint32_t handle_field(HANDLE handle)
+{
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
+}
+inline HANDLE field_handle(uint32_t field)
+{
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(field));
+}
 
 // The program-wide fields the shared-memory routines use.
 struct SharedMemoryState {

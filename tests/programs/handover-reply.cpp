@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "action_table.h"
 #include "entries.h"
-#include "hand_over.h"
 #include "owner.h"
 #include "handover_handle.h"
 #include "shared_memory.h"

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "action_table.h"
 #include "entries.h"
-#include "hand_over.h"
 #include "handover_handle.h"
 #include "shared_memory.h"
 

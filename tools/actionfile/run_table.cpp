@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "action_steps.h"
+#include "action_table.h"
 #include "entries.h"
-#include "hand_over.h"
 #include "owner.h"
 #include "program.h"
 #include "qurdex.h"
