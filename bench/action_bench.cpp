@@ -32,7 +32,6 @@ namespace {
 
 constexpr char kChild[] = "exit_child.exe";
 constexpr char kRootVariable[] = "ORLISK_BENCH_ROOT";
-constexpr UINT kNoticeMessage = 0x2001;
 
 int g_actions = 200;
 int g_runs = 9;
@@ -51,7 +50,7 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wParam, LPARAM
         owner::unique_hlocal line(reinterpret_cast<HLOCAL>(lParam));
         return 0;
     }
-    if (message == kNoticeMessage) {
+    if (message == TARVEL_NOTICE_MESSAGE) {
         // The notice is the host's to read and finish.
         HANDLE pipe = reinterpret_cast<HANDLE>(lParam);
         HANDLE writeHandle = nullptr;

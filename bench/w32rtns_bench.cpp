@@ -59,7 +59,7 @@ size_t g_lines = 0;
 
 LRESULT CALLBACK host_procedure(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (m == 0x0402) {
+    if (m == TARVEL_LINE_MESSAGE) {
         ++g_lines;
         // The line's block came with the message: it is ours to free.
         owner::unique_hlocal line(reinterpret_cast<HLOCAL>(lp));
@@ -93,7 +93,7 @@ void send_line(const char *bytes, size_t length)
     p[length] = '\0';
     LocalUnlock(block.get());
     // The block goes with the message; the window frees it.
-    SendMessageA(g_window, 0x0402, 1, reinterpret_cast<LPARAM>(block.release()));
+    SendMessageA(g_window, TARVEL_LINE_MESSAGE, 1, reinterpret_cast<LPARAM>(block.release()));
 }
 
 // One block and one message per CR LF line, with a carry for lines across reads.

@@ -10,7 +10,7 @@ target_compile_definitions(controller_run_action_process_test PRIVATE TARVEL_EXE
 # A host module under the name the launch routines look for, in a folder of its own: it
 # writes its line count when the process detaches it.
 add_library(detach_host SHARED programs/detach_host.cpp)
-target_link_libraries(detach_host PRIVATE qurdex owner)
+target_link_libraries(detach_host PRIVATE qurdex owner kit_header)
 set_target_properties(detach_host PROPERTIES OUTPUT_NAME QuennetGetOutputHandle PREFIX ""
                       RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR}/detach_host)
 add_dependencies(controller_run_action_process_test detach_host)

@@ -8,10 +8,10 @@
 // Return codes (and so exit codes) of a run whose action file gives no table; no
 // action runs in any of these cases.
 enum : int32_t {
-    kActionFileMissing = 2,    // no file of that name; nothing is deleted
-    kActionFileUnreadable = 3, // it could not be opened or read; it is left in place
-    kActionFileShort = 4,      // shorter than 1780 bytes; it was read, so it is deleted
-    kNoActionTable = 5,        // TR010Action called without a table
+    kActionFileMissing = TARVEL_ACTION_FILE_MISSING,       // no such file; nothing is deleted
+    kActionFileUnreadable = TARVEL_ACTION_FILE_UNREADABLE, // not opened or read; left in place
+    kActionFileShort = TARVEL_ACTION_FILE_SHORT,           // below 1780 bytes; read, so deleted
+    kNoActionTable = TARVEL_NO_ACTION_TABLE,               // TR010Action called without a table
 };
 
 // Opens the file named in run.fileName, reads it into a new block (run.loadedBlock),

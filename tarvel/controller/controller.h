@@ -8,6 +8,7 @@
 #include "action_table.h"
 #include "appdir.h"
 #include "big_endian.h"
+#include "tarvel_host.h"
 
 // osType, the system type, is the byte at this offset of the operating-system block.
 constexpr size_t kOsTypeOffset = 2;
@@ -46,4 +47,4 @@ extern Controller g_controller;
 // What a controller entry returns when it is called on a thread that is inside a run
 // or launch of its own (a host's line handler, say): it does nothing, so the running
 // table goes on as it was.
-constexpr int32_t kControllerBusy = 6;
+constexpr int32_t kControllerBusy = TARVEL_CONTROLLER_BUSY;

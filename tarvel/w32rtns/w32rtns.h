@@ -87,7 +87,7 @@ inline int32_t set_status(int32_t value)
 }
 
 // The line message sent to the output window for each line of a child's output.
-constexpr UINT kOutputLineMessage = 0x0402;
+constexpr UINT kOutputLineMessage = TARVEL_LINE_MESSAGE;
 
 // What a launch itself found: whether its child was created, and the child's id.
 struct LaunchOutcome {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "tarvel_host.h"
+
 // Fields of W32RTNS the window searches use.
 struct WindowState {
     uint32_t foundWindow = 0; // its address is the enumeration's application value
@@ -11,4 +13,4 @@ struct WindowState {
 };
 
 // The message that tells a window a block waits in a pipe; its lParam is the read handle.
-constexpr unsigned kBlockWaitingMessage = 0x2001;
+constexpr unsigned kBlockWaitingMessage = TARVEL_NOTICE_MESSAGE;

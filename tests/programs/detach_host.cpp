@@ -12,22 +12,17 @@
 #include <string>
 
 #include "owner.h"
-#include "qurdex.h"
+#include "tarvel_host.h"
 
 namespace {
 
-constexpr UINT kOutputLineMessage = 0x0402;
 std::atomic<long> g_lines{0};
 HWND g_window = nullptr;
 std::string g_program;
 
-using StartThread = int32_t (*)(const char *digits);
-using WaitExe = int32_t (*)(const char *, const char *program, const char *arguments, const char *,
-                            void *const *environment, uint8_t *exitCode);
-
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message != kOutputLineMessage || lParam == 0)
+    if (message != TARVEL_LINE_MESSAGE || lParam == 0)
         return DefWindowProcA(window, message, wParam, lParam);
     owner::unique_hlocal block(reinterpret_cast<HLOCAL>(lParam));
     ++g_lines;
@@ -36,11 +31,11 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 DWORD WINAPI launch_forever(LPVOID)
 {
-    auto waitExe = reinterpret_cast<WaitExe>(qx_lookup("WAITEXE"));
+    auto waitExe = reinterpret_cast<WAITEXE_entry *>(qx_lookup("WAITEXE"));
     void *environment = nullptr;
-    uint8_t exitCode[4];
+    BigEndian32 exitCode{};
     for (;;)
-        waitExe("", g_program.c_str(), "out working", "", &environment, exitCode);
+        waitExe("", g_program.c_str(), "out working", "", &environment, &exitCode);
 }
 
 void start_work()
@@ -49,7 +44,7 @@ void start_work()
     if (GetEnvironmentVariableA("DETACH_HOST_PROGRAM", program, sizeof program) == 0)
         return;
     g_program = program;
-    reinterpret_cast<StartThread>(qx_lookup("STARTTHREAD"))("00000077");
+    reinterpret_cast<STARTTHREAD_entry *>(qx_lookup("STARTTHREAD"))("00000077");
     owner::unique_handle thread(CreateThread(nullptr, 0, &launch_forever, nullptr, 0, nullptr));
 }
 

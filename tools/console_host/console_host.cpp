@@ -11,10 +11,10 @@
 #include <cstring>
 
 #include "owner.h"
+#include "tarvel_host.h"
 
 namespace {
 
-constexpr UINT kOutputLineMessage = 0x0402;
 constexpr char kClassName[] = "QuennetConsoleOutputHost";
 
 HANDLE g_output = nullptr; // our duplicate of the process's standard output
@@ -45,7 +45,7 @@ void write_line(HLOCAL received)
 
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kOutputLineMessage && lParam != 0) {
+    if (message == TARVEL_LINE_MESSAGE && lParam != 0) {
         write_line(reinterpret_cast<HLOCAL>(lParam));
         return 0;
     }
@@ -101,7 +101,9 @@ BOOL CALLBACK start_host(PINIT_ONCE, PVOID, PVOID *)
 } // namespace
 
 // Fills *window with the host's output window, or 0 when it could not be made.
-extern "C" __declspec(dllexport) int32_t QuennetGetOutputHandle(int32_t *window)
+extern "C" __declspec(dllexport) QuennetGetOutputHandle_entry QuennetGetOutputHandle;
+
+int32_t QuennetGetOutputHandle(int32_t *window)
 {
     InitOnceExecuteOnce(&g_once, &start_host, nullptr, nullptr);
     if (window != nullptr)

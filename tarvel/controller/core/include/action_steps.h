@@ -32,7 +32,7 @@ void write_hand_over_program(uint32_t processId, uint8_t osType, char (&program)
 
 // The run mode that waits for the program and records process id 1, whatever the
 // header holds; any other given run mode starts without a wait of the controller's own.
-constexpr int32_t kRunModeWait = 1;
+constexpr int32_t kRunModeWait = TARVEL_RUN_MODE_WAIT;
 
 enum class Launch { WaitExe, SingleExe, QuennetStartExe };
 // The launch routine for the run mode (null when absent) and the header's processId.
