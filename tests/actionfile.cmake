@@ -6,6 +6,6 @@ add_custom_command(OUTPUT ${TEST_BIN_DIR}/actionfile.exe
   DEPENDS actionfile $<TARGET_FILE:actionfile>)
 add_custom_target(actionfile_beside_tests DEPENDS ${TEST_BIN_DIR}/actionfile.exe)
 add_dependencies(actionfile_action_text_test actionfile_beside_tests w32-writer handover-report)
-# The text form's example is read from the README itself, so the two cannot drift apart.
+# The text form's example is read from its document itself, so the two cannot drift apart.
 target_compile_definitions(actionfile_action_text_test PRIVATE
-  ACTIONFILE_README="${PROJECT_SOURCE_DIR}/README.md")
+  ACTIONFILE_TEXT_FORM_DOC="${PROJECT_SOURCE_DIR}/docs/running-tables.md")
