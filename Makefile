@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: deps build test demo cd-menu cd-image clean
+.PHONY: deps build test test-wine10 demo cd-menu cd-image clean
 
 deps:
 	@bash setup/install.sh
@@ -13,6 +13,13 @@ build: deps
 
 test: build
 	cmake/wine-session ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The same suite and demo under Debian 13's Wine 10, on a prefix of its own.
+test-wine10: build
+	WINE10_PREFIX=$(abspath $(BUILD))/wine10 tools/wine10/wine10-session \
+	  ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	WINE10_PREFIX=$(abspath $(BUILD))/wine10 tools/wine10/wine10-session \
+	  bash demo/run-demo.sh $(BUILD)
 
 demo: build
 	cmake/wine-session bash demo/run-demo.sh $(BUILD)

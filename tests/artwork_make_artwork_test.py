@@ -96,13 +96,25 @@ class CommittedArtwork(unittest.TestCase):
                 cls.pictures[name] = dib_reader.read_bmp_file(f.read())
 
     def test_committed_files_are_the_generators_output(self):
+        """Byte for byte; the pictures with text only where the text is drawn as it was
+        for the committed ones (another Debian release has other fonts and rasteriser)."""
         with tempfile.TemporaryDirectory() as out:
             make_artwork.main(['make_artwork.py', out])
+
+            def contents(folder, name):
+                with open(os.path.join(folder, name), 'rb') as f:
+                    return f.read()
+
+            rendering = make_artwork.TEXT_RENDERING
+            same_text = contents(out, rendering) == contents(RES, rendering)
             for name in sorted(os.listdir(out)):
-                with open(os.path.join(out, name), 'rb') as fresh, \
-                        open(os.path.join(RES, name), 'rb') as committed:
-                    self.assertEqual(fresh.read(), committed.read(),
-                                     '%s is stale: run tools/artwork/make_artwork.py' % name)
+                if name == rendering or (name in make_artwork.TEXT_PICTURES and not same_text):
+                    continue
+                self.assertEqual(contents(out, name), contents(RES, name),
+                                 '%s is stale: run tools/artwork/make_artwork.py' % name)
+            if not same_text:
+                self.skipTest('the menu pictures were drawn with other text rendering than '
+                              'this machine has (%s)' % os.path.join(RES, rendering))
 
     def test_pictures_have_the_menu_size_and_depths(self):
         for name, bits, entries in (('menu256.bmp', 8, 256), ('menu16.bmp', 4, 16)):

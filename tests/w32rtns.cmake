@@ -5,7 +5,9 @@ target_link_libraries(w32-writer PRIVATE owner)
 set_target_properties(w32-writer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
 
 add_wine_test(w32rtns_output_lines_test SOURCES w32rtns_output_lines_test.cpp LIBS tarvel_programs)
-add_wine_test(w32rtns_launch_test SOURCES w32rtns_launch_test.cpp LIBS tarvel_programs TIMEOUT 180)
+# A launch with no output window shows a message box, which takes the display's focus.
+add_wine_test(w32rtns_launch_test SOURCES w32rtns_launch_test.cpp LIBS tarvel_programs TIMEOUT 180
+  RESOURCE_LOCK x_input)
 add_dependencies(w32rtns_launch_test w32-writer)
 add_wine_test(console_host_test SOURCES console_host_test.cpp)
 add_dependencies(console_host_test w32-writer launch_host sample_child)

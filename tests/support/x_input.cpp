@@ -45,9 +45,14 @@ bool click_at(POINT screen)
 
 bool press_key(HWND window, const std::string &key)
 {
-    // Wine gives the X input focus to the active window.
     SetForegroundWindow(window);
-    return xdotool("key " + key);
+    // On a display with no window manager the X server gives key presses to the window
+    // under the pointer, and a top-level window's X window is its client area alone:
+    // the pointer goes just inside that area's corner first.
+    POINT inside{2, 2};
+    ClientToScreen(GetAncestor(window, GA_ROOT), &inside);
+    return xdotool("mousemove " + std::to_string(inside.x) + " " + std::to_string(inside.y) +
+                   " key " + key);
 }
 
 } // namespace test_support

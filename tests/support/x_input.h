@@ -16,7 +16,8 @@ bool xdotool(const std::string &arguments, DWORD timeout_ms = 10000);
 // Moves the pointer to a screen point (Wine's screen is the X root) and clicks.
 bool click_at(POINT screen);
 
-// Presses and releases one key (an X key name such as Escape) in the focused window.
+// Presses and releases one key (an X key name such as Escape) in window, with the pointer
+// just inside its client area.
 bool press_key(HWND window, const std::string &key);
 
 } // namespace test_support

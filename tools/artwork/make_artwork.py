@@ -5,15 +5,18 @@
 
 Writes menu256.bmp (580 x 435, BI_RLE8, 256 colours), menu16.bmp (the same picture in
 the 16 standard display colours, BI_RLE4), zelvane.ico (32 x 32, 16 colours) and
-hand.cur (32 x 32 monochrome hand, hot spot 16, 6). The output is the same on every
-run, so the committed files can be checked against a fresh one.
+hand.cur (32 x 32 monochrome hand, hot spot 16, 6), and text-rendering.txt, which names
+what drew the menu pictures' text. The output is the same on every run with the same
+text rendering, so the committed files can be checked against a fresh one.
 """
 
+import hashlib
 import math
 import os
 import sys
 
-from PIL import Image, ImageDraw, ImageFont
+import PIL
+from PIL import Image, ImageDraw, ImageFont, features
 
 import dib
 
@@ -40,11 +43,26 @@ BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER = VGA[:8]
 GREY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = VGA[8:]
 
 FONT_DIR = '/usr/share/fonts/truetype/dejavu'
+FONT_FILES = ('DejaVuSans.ttf', 'DejaVuSans-Bold.ttf')
+
+# The pictures with text in them: their edges change with the drawing library, its font
+# rasteriser and the font files, which differ between Debian releases.
+TEXT_PICTURES = ('menu256.bmp', 'menu16.bmp')
+TEXT_RENDERING = 'text-rendering.txt'
 
 
 def font(size, bold=True):
-    name = 'DejaVuSans-Bold.ttf' if bold else 'DejaVuSans.ttf'
-    return ImageFont.truetype(os.path.join(FONT_DIR, name), size)
+    return ImageFont.truetype(os.path.join(FONT_DIR, FONT_FILES[1 if bold else 0]), size)
+
+
+def text_rendering():
+    """The versions of the drawing library and its rasteriser, and the font files'
+    digests, one per line."""
+    lines = ['Pillow %s' % PIL.__version__, 'FreeType %s' % features.version('freetype2')]
+    for name in FONT_FILES:
+        with open(os.path.join(FONT_DIR, name), 'rb') as f:
+            lines.append('%s sha256 %s' % (name, hashlib.sha256(f.read()).hexdigest()))
+    return ''.join(line + '\n' for line in lines).encode()
 
 
 class Style:
@@ -311,6 +329,7 @@ def main(argv):
         'menu16.bmp': dib.rle_bitmap_file(rows16, palette16, 4),
         'zelvane.ico': make_icon(),
         'hand.cur': make_cursor(),
+        TEXT_RENDERING: text_rendering(),
     }
     for name, data in files.items():
         with open(os.path.join(out, name), 'wb') as f:
