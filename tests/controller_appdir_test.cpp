@@ -1,5 +1,5 @@
-// The controller's application directory switch: "$" expansion, level-by-level
-// creation, the switch back, and failures that leave the current directory alone.
+// The controller's application directory switch: level-by-level creation, the switch
+// back, and failures that leave the current directory alone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,16 +17,6 @@ using namespace test_support;
 namespace {
 
 constexpr size_t kWidth = AppDirSwitch::kPathWidth;
-
-// The work path for appDir when the variable it names has value (empty: unset).
-std::string expanded(const std::string &appDir, const std::string &value = "")
-{
-    AppDirSwitch s;
-    std::string field = padded(appDir, kWidth);
-    appdir::expand(s, field.data(), value);
-    std::string work(s.workPath, kWidth);
-    return work.substr(0, work.find_last_not_of(' ') + 1);
-}
 
 bool is_directory(const std::string &path)
 {
@@ -62,44 +52,6 @@ std::string longest_directory_under(const std::string &base)
 }
 
 } // namespace
-
-TEST(AppDirExpansion, FirstElementOfTheVariableThenTheRest)
-{
-    const std::string root = "C:\\base;D:\\other";
-    EXPECT_EQ(expanded("$PATHSROOT\\tools", root), "C:\\base\\tools");
-    EXPECT_EQ(expanded("$PATHSROOT", root), "C:\\base");
-    EXPECT_EQ(expanded("C:\\plain\\dir", root), "C:\\plain\\dir");
-    EXPECT_EQ(expanded("$PATHSONE/tools", "C:\\base"), "C:\\base/tools");
-    EXPECT_EQ(expanded("$PATHSUNSET\\tools"), "tools");
-    EXPECT_EQ(expanded("$PATHSUNSET/tools"), "tools");
-    // An empty name names no variable that is set: the rest alone.
-    EXPECT_EQ(expanded("$\\x"), "x");
-}
-
-TEST(AppDirExpansion, ScansStopAtTheEndsOfTheirFields)
-{
-    // A name that fills appDir has no end inside it; the field is never read past.
-    GuardedField appDir(kWidth);
-    appDir.fill("$" + std::string(kWidth - 1, 'N'), 'N');
-    AppDirSwitch s;
-    appdir::expand(s, appDir.data(), "");
-    EXPECT_EQ(s.nameEnd, kWidth + 1);
-    EXPECT_EQ(std::string(s.workPath, kWidth), std::string(kWidth, ' '));
-
-    // A value whose first element fills the work path: that element alone.
-    std::string value(300, 'v');
-    std::string field = padded("$PATHSFULL\\tail", kWidth);
-    appdir::expand(s, field.data(), value);
-    EXPECT_EQ(s.valueEnd, kWidth + 1);
-    EXPECT_EQ(std::string(s.workPath, kWidth), value.substr(0, kWidth));
-
-    // A NUL ends appDir's text as it ends the name.
-    std::string nul = padded("C:\\A", kWidth);
-    nul[4] = '\0';
-    nul[5] = 'x';
-    appdir::expand(s, nul.data(), "");
-    EXPECT_EQ(std::string(s.workPath, kWidth), padded("C:\\A", kWidth));
-}
 
 TEST(AppDirSwitch, CreatesMissingLevelsThenSwitchesBack)
 {

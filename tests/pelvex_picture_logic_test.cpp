@@ -2,6 +2,7 @@
 // functions: a resource that lies about its sizes is refused, never read past its end.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -11,10 +12,10 @@ namespace {
 
 // A bitmap with a header, its colour table (colours entries, or all the bit count
 // allows when colours is 0) and imageBytes of pixel data.
-std::vector<BYTE> bitmap(WORD bits, DWORD compression, LONG height, DWORD sizeImage, DWORD colours,
-                         size_t imageBytes)
+std::vector<uint8_t> bitmap(uint16_t bits, uint32_t compression, int32_t height, uint32_t sizeImage,
+                            uint32_t colours, size_t imageBytes)
 {
-    BITMAPINFOHEADER h{};
+    pelvex::BitmapInfoHeader h{};
     h.biSize = sizeof h;
     h.biWidth = 10;
     h.biHeight = height;
@@ -24,12 +25,12 @@ std::vector<BYTE> bitmap(WORD bits, DWORD compression, LONG height, DWORD sizeIm
     h.biSizeImage = sizeImage;
     h.biClrUsed = colours;
     size_t table = colours != 0 ? colours : (bits <= 8 ? size_t{1} << bits : 0);
-    std::vector<BYTE> data(sizeof h + table * sizeof(RGBQUAD) + imageBytes);
+    std::vector<uint8_t> data(sizeof h + table * pelvex::kColourEntrySize + imageBytes);
     std::memcpy(data.data(), &h, sizeof h);
     return data;
 }
 
-bool accepted(const std::vector<BYTE> &data, pelvex::DibLayout *layout = nullptr)
+bool accepted(const std::vector<uint8_t> &data, pelvex::DibLayout *layout = nullptr)
 {
     pelvex::DibLayout ignored;
     return pelvex::check_dib(data.data(), data.size(), layout ? layout : &ignored);
@@ -38,25 +39,27 @@ bool accepted(const std::vector<BYTE> &data, pelvex::DibLayout *layout = nullptr
 TEST(CheckDib, RunLengthBitmapsNeedTheirSizeAndABottomUpHeight)
 {
     pelvex::DibLayout layout;
-    EXPECT_TRUE(accepted(bitmap(8, BI_RLE8, 10, 40, 256, 40), &layout));
+    EXPECT_TRUE(accepted(bitmap(8, pelvex::kBitmapRle8, 10, 40, 256, 40), &layout));
     EXPECT_EQ(layout.colourCount, 256u);
     EXPECT_EQ(layout.bitsOffset, 40u + 1024u);
-    EXPECT_TRUE(accepted(bitmap(4, BI_RLE4, 10, 40, 0, 40), &layout));
+    EXPECT_TRUE(accepted(bitmap(4, pelvex::kBitmapRle4, 10, 40, 0, 40), &layout));
     EXPECT_EQ(layout.colourCount, 16u) << "no count given: the full table of 4-bit colours";
-    EXPECT_FALSE(accepted(bitmap(8, BI_RLE8, 10, 0, 256, 40)));
-    EXPECT_FALSE(accepted(bitmap(8, BI_RLE8, -10, 40, 256, 40)));
-    EXPECT_FALSE(accepted(bitmap(4, BI_RLE8, 10, 40, 16, 40))) << "RLE8 needs 8 bits";
+    EXPECT_FALSE(accepted(bitmap(8, pelvex::kBitmapRle8, 10, 0, 256, 40)));
+    EXPECT_FALSE(accepted(bitmap(8, pelvex::kBitmapRle8, -10, 40, 256, 40)));
+    EXPECT_FALSE(accepted(bitmap(4, pelvex::kBitmapRle8, 10, 40, 16, 40))) << "RLE8 needs 8 bits";
 }
 
 TEST(CheckDib, NothingReachesPastTheResource)
 {
-    EXPECT_FALSE(accepted(bitmap(8, BI_RLE8, 10, 41, 256, 40)));
-    EXPECT_FALSE(accepted(bitmap(8, BI_RGB, 10, 0, 256, 99))) << "10 x 10 at 8 bits is 120 bytes";
-    EXPECT_TRUE(accepted(bitmap(8, BI_RGB, -10, 0, 256, 120)));
-    EXPECT_FALSE(accepted(bitmap(4, BI_RGB, 10, 0, 17, 60))) << "more colours than 4 bits hold";
-    auto huge = bitmap(8, BI_RLE8, 10, 0xFFFFFFF0u, 256, 40);
+    EXPECT_FALSE(accepted(bitmap(8, pelvex::kBitmapRle8, 10, 41, 256, 40)));
+    EXPECT_FALSE(accepted(bitmap(8, pelvex::kBitmapRgb, 10, 0, 256, 99)))
+        << "10 x 10 at 8 bits is 120 bytes";
+    EXPECT_TRUE(accepted(bitmap(8, pelvex::kBitmapRgb, -10, 0, 256, 120)));
+    EXPECT_FALSE(accepted(bitmap(4, pelvex::kBitmapRgb, 10, 0, 17, 60)))
+        << "more colours than 4 bits hold";
+    auto huge = bitmap(8, pelvex::kBitmapRle8, 10, 0xFFFFFFF0u, 256, 40);
     EXPECT_FALSE(accepted(huge));
-    std::vector<BYTE> shortHeader(20);
+    std::vector<uint8_t> shortHeader(20);
     EXPECT_FALSE(accepted(shortHeader));
     EXPECT_FALSE(pelvex::check_dib(nullptr, 100, nullptr));
 }

@@ -1,10 +1,10 @@
-# W32RTNS: line splitting, the launch routines against real child processes, and the
-# console output host. The child program lands beside the test programs.
+# W32RTNS: the launch routines against real child processes, and the console output
+# host (the line splitting is a core test, core/w32rtns.cmake). The child program lands
+# beside the test programs.
 add_executable(w32-writer programs/w32-writer.cpp)
 target_link_libraries(w32-writer PRIVATE owner)
 set_target_properties(w32-writer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
 
-add_wine_test(w32rtns_output_lines_test SOURCES w32rtns_output_lines_test.cpp LIBS tarvel_programs)
 # A launch with no output window shows a message box, which takes the display's focus.
 add_wine_test(w32rtns_launch_test SOURCES w32rtns_launch_test.cpp LIBS tarvel_programs TIMEOUT 180
   RESOURCE_LOCK x_input)

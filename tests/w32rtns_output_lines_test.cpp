@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "w32rtns.h"
+#include "command_line.h"
+#include "output_lines.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ namespace {
 // child, and a read takes no more than the buffer's free space.
 std::vector<std::string> split(const std::vector<std::string> &pieces)
 {
-    auto r = std::make_unique<RedirectionState>();
+    auto r = std::make_unique<LineBuffer>();
     std::vector<std::string> lines;
     LineSink sink = [&](const char *line, uint32_t length) { lines.emplace_back(line, length); };
     StartOutput(*r);

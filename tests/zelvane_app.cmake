@@ -58,7 +58,7 @@ target_include_directories(pelvex_test_colours PRIVATE ${CMAKE_SOURCE_DIR}/pelve
 target_compile_definitions(pelvex_test_colours PRIVATE PELVEX_BUILD)
 target_compile_options(pelvex_test_colours PRIVATE
   -include ${CMAKE_CURRENT_SOURCE_DIR}/programs/pelvex_display_colours.h)
-target_link_libraries(pelvex_test_colours PRIVATE mfc gdi32 user32 owner)
+target_link_libraries(pelvex_test_colours PRIVATE mfc gdi32 user32 owner pelvex_core)
 set_target_properties(pelvex_test_colours PROPERTIES PREFIX "" OUTPUT_NAME pelvex
   RUNTIME_OUTPUT_DIRECTORY ${PELVEX_TEST_DIR} ARCHIVE_OUTPUT_DIRECTORY ${PELVEX_TEST_DIR})
 add_dependencies(zelvane_app_test pelvex_test_colours)

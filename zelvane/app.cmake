@@ -2,7 +2,7 @@
 # the About box and the window-less rules), which tests link as well.
 add_library(zelvane_menu STATIC menu_rules.cpp zelvane_dlg.cpp about_dlg.cpp)
 target_include_directories(zelvane_menu PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(zelvane_menu PUBLIC zelvane_core mfc pelvex)
+target_link_libraries(zelvane_menu PUBLIC zelvane_parts mfc pelvex)
 
 add_executable(ZELVANE WIN32 zelvane_app.cpp res/zelvane.rc)
 target_link_libraries(ZELVANE PRIVATE zelvane_menu mfc_main)

@@ -10,23 +10,19 @@ END_MESSAGE_MAP()
 CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int windowWidth,
                        int windowHeight, int pictureWidth, int pictureHeight)
 {
-    if (!(style & HSW_MAPPING) || !pictureLoaded)
-        return point;
-    if (style & HSW_CENTRED)
-        return CPoint(point.x + (pictureWidth - windowWidth) / 2,
-                      point.y + (pictureHeight - windowHeight) / 2);
-    if ((style & HSW_STRETCHED) && windowWidth != 0 && windowHeight != 0)
-        return CPoint(point.x * pictureWidth / windowWidth, point.y * pictureHeight / windowHeight);
-    return point;
+    zelvane::Point mapped =
+        zelvane::map_picture_point({point.x, point.y}, style, pictureLoaded, windowWidth,
+                                   windowHeight, pictureWidth, pictureHeight);
+    return CPoint(mapped.x, mapped.y);
 }
 
 int FindHotSpot(const CTypedPtrArray<CPtrArray, HotSpot *> &spots, CPoint point)
 {
-    for (int i = spots.GetSize() - 1; i >= 0; --i) {
-        if (::PtInRect(&spots.GetAt(i)->rect, point))
-            return i;
-    }
-    return -1;
+    auto rectAt = [&spots](int i) {
+        const RECT &rect = spots.GetAt(i)->rect;
+        return zelvane::Rect{rect.left, rect.top, rect.right, rect.bottom};
+    };
+    return zelvane::find_last_containing(spots.GetSize(), rectAt, {point.x, point.y});
 }
 
 CHotSpotWnd::CHotSpotWnd() : m_hHandCursor(nullptr) {}

@@ -2,6 +2,7 @@
 // press of the left button on one sends its command to the parent window.
 #pragma once
 
+#include "hot_spots.h"
 #include "pelvex.h"
 
 // One clickable rectangle in picture pixels (right and bottom lie outside it).
@@ -10,19 +11,18 @@ struct HotSpot {
     UINT nCmdID;
 };
 
-// Window style bits the control reads (the low 16 bits belong to the control class).
-constexpr DWORD HSW_MAPPING = 0x8000;   // mouse points are mapped to picture pixels
-constexpr DWORD HSW_CENTRED = 0x0001;   // the picture is centred in the window
-constexpr DWORD HSW_STRETCHED = 0x0100; // the picture is stretched to the window
+// A rectangle of the core as the system's RECT.
+constexpr RECT ToRect(const zelvane::Rect &rect)
+{
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
-// Converts a client point of a window of the given client size into pixels of a picture
-// of the given size as the style says; unchanged without the mapping bit or without a
-// picture. Integer arithmetic, quotients truncated toward zero.
+// zelvane::map_picture_point over the framework's points.
 CPoint MapPicturePoint(CPoint point, DWORD style, bool pictureLoaded, int windowWidth,
                        int windowHeight, int pictureWidth, int pictureHeight);
 
-// The index of the hot spot that contains a picture point, the last added winning
-// where spots overlap; -1 when none does.
+// The index of the hot spot that contains a picture point by the Windows rule, the
+// last added winning where spots overlap; -1 when none does.
 int FindHotSpot(const CTypedPtrArray<CPtrArray, HotSpot *> &spots, CPoint point);
 
 class CHotSpotWnd : public CPelvexPictureWnd {

@@ -1,6 +1,8 @@
 // The front-end's window-less decisions and the table of the menu's panels.
 #include "menu_rules.h"
 
+#include "hotspot_wnd.h"
+#include "menu_panels.h"
 #include "res/resource.h"
 
 #include <cstring>
@@ -19,14 +21,14 @@ PictureChoice ChoosePicture(int nColours)
     return {IDB_PICTURE16, 0x0001};
 }
 
+using zelvane::kPanelSpots;
+static_assert(kLaunchCount == zelvane::kPanelCount);
+
 const LaunchEntry kLaunchTable[kLaunchCount] = {
-    {{20, 165, 122, 251}, ID_INFORMATION, "wordview.exe", "TRIVE", "trive.doc"},
-    {{130, 165, 230, 251}, ID_TOUR, "tour.exe", "TRIVE", ""},
-    {{239, 165, 340, 251}, ID_SETUP, "setup.exe", "TRIVE", ""},
-    {{349, 165, 445, 251},
-     ID_SDK_SETUP,
-     "setup.exe",
-     "WIN32SDK\\MSTOOLS\\BIN\\I386",
+    {ToRect(kPanelSpots[0]), ID_INFORMATION, "wordview.exe", "TRIVE", "trive.doc"},
+    {ToRect(kPanelSpots[1]), ID_TOUR, "tour.exe", "TRIVE", ""},
+    {ToRect(kPanelSpots[2]), ID_SETUP, "setup.exe", "TRIVE", ""},
+    {ToRect(kPanelSpots[3]), ID_SDK_SETUP, "setup.exe", "WIN32SDK\\MSTOOLS\\BIN\\I386",
      "/f /i ..\\..\\win32.inf /s \\win32sdk\\"},
-    {{461, 165, 553, 251}, ID_WINCIM_SETUP, "setup.exe", "COMPUSRV\\WINDOWS\\WINCIM", ""},
+    {ToRect(kPanelSpots[4]), ID_WINCIM_SETUP, "setup.exe", "COMPUSRV\\WINDOWS\\WINCIM", ""},
 };

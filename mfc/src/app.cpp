@@ -1,6 +1,7 @@
 // The application object: its name, the settings in the registry, the program's entry,
 // the resource search and the framework's message box.
 #include "mfc.h"
+#include "argument_text.h"
 #include "owner.h"
 
 #include <cstdlib>
@@ -116,23 +117,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, char *lpCmdLine, int nCmdShow)
     return app->Run();
 }
 
-char *AfxArgumentText(char *commandLine)
-{
-    char *at = commandLine;
-    if (*at == '"') {
-        ++at;
-        while (*at != '\0' && *at != '"')
-            ++at;
-        if (*at == '"')
-            ++at;
-    } else {
-        while (static_cast<unsigned char>(*at) > ' ')
-            ++at;
-    }
-    while (*at != '\0' && static_cast<unsigned char>(*at) <= ' ')
-        ++at;
-    return at;
-}
+char *AfxArgumentText(char *commandLine) { return mfc::argument_text(commandLine); }
 
 HINSTANCE AfxFindResourceHandle(const char *lpszName, const char *lpszType)
 {

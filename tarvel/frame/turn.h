@@ -1,5 +1,20 @@
 // The turns that controller runs and launches take, so that tables and launches started
 // from several threads of one process run one after the other, each whole.
+//
+// The locks of the process, in the order a thread may take them: while it holds one,
+// it takes only those further down the list.
+//   1. the table turn (a controller entry, for the whole call);
+//   2. the launch turn (a controller run for each action, and every launch);
+//   3. QUERYEXE's turn, then ABSPATH's (QUERYEXE makes the name it found absolute,
+//      and the application directory switch resolves its path); JOINENV's turn;
+//   4. the run-time's registration lock, around the one-time registration of the entry
+//      table;
+//   5. the run-time's other locks, each held only inside one of its routines: a
+//      program's first-call lock, the entry registry's, the virtual file's, the sort's
+//      and the open libraries'.
+// The turns are system mutexes (a thread that waits for one still handles the messages
+// sent to its windows), the utilities' turns std::mutex, the run-time's locks
+// std::mutex but where their comments say why not.
 #pragma once
 
 #include <windows.h>

@@ -1,154 +1,132 @@
-// JOINENV: the entry, and the setting texts merged over the base on every call with
-// their %NAME% references expanded against the current list.
-#include "joinenv_steps.h"
+// JOINENV: the entry, and the run-time's virtual file and sort that its list is kept
+// with.
+#include "joinenv.h"
 
 #include <algorithm>
 #include <cstring>
 #include <exception>
 #include <mutex>
-#include <new>
 
 #include "entries.h"
 #include "program.h"
+#include "qurdex.h"
 
 namespace pathenv {
 
 namespace {
 
-// Expands the %NAME% references of value into storage.expanded: pairs of "%" enclose a
-// name, upper-cased and replaced by its current value (nothing when unset, and
-// nothing for an empty name); a last unmatched "%" stays.
-void expand_value(Joinenv &storage, const char *value, size_t length)
-{
-    std::string &out = storage.expanded;
-    out.clear();
-    size_t percents = static_cast<size_t>(std::count(value, value + length, '%'));
-    size_t i = 0;
-    while (percents >= 2) {
-        const char *open = static_cast<const char *>(std::memchr(value + i, '%', length - i));
-        size_t start = static_cast<size_t>(open - value);
-        const char *close =
-            static_cast<const char *>(std::memchr(value + start + 1, '%', length - start - 1));
-        size_t end = static_cast<size_t>(close - value);
-        out.append(value + i, start - i);
-        storage.referenceName = upper(value + start + 1, end - start - 1);
-        append_value_of(storage, storage.referenceName, out);
-        i = end + 1;
-        percents -= 2;
-    }
-    out.append(value + i, length - i);
-}
+const char kWorkFileName[] = "zkorgsrt.dat";
+const char kWorkFileInTmp[] = "$TMP/zkorgsrt.dat";
 
-void write_value(Joinenv &storage, EnvRecord &record, uint32_t valueAt)
-{
-    record.valuePlace = valueAt;
-    record.valueLength = static_cast<uint32_t>(storage.expanded.size());
-    write_bytes(storage, valueAt, record.valueLength, storage.expanded.data());
-}
+// The virtual file, opened once, and the sort through its work file, named after TMP
+// at each sort.
+class RunTimeServices final : public JoinenvRunTime {
+public:
+    RunTimeServices() { CBL_OPEN_VFILE(&vfile_); }
 
-// Puts storage.newName with the value in storage.expanded into the list: over the value of the
-// record of that name, or as a new record before the first record whose name over
-// the new name's length is greater, else at the end.
-void place_setting(Joinenv &storage)
-{
-    const std::string &name = storage.newName;
-    Place place = walk(storage, name);
-    if (place.found != kNoRecord) {
-        EnvRecord record = read_record(storage, place.found);
-        write_value(storage, record, storage.fileEnd);
-        write_record(storage, place.found, record);
-        storage.fileEnd += record.valueLength;
-        return;
+    void read(uint32_t at, uint32_t count, void *bytes) const override
+    {
+        CBL_READ_VFILE(vfile_, at, count, bytes);
     }
-    uint32_t previous = place.previous;
-    uint32_t placed = storage.fileEnd;
-    EnvRecord before{};
-    if (previous != kNoRecord)
-        before = read_record(storage, previous);
-    EnvRecord added = record_for(name);
-    added.next = previous == kNoRecord ? storage.head : before.next;
-    uint32_t valueAt = placed + kRecordSize;
-    if (name.size() > kNameWidth) {
-        write_bytes(storage, valueAt, name.size(), name.data());
-        valueAt += static_cast<uint32_t>(name.size());
-    }
-    write_value(storage, added, valueAt);
-    write_record(storage, placed, added);
-    storage.fileEnd = valueAt + added.valueLength;
-    if (previous == kNoRecord) {
-        storage.head = placed;
-    } else {
-        before.next = placed;
-        write_record(storage, previous, before);
-    }
-    index_added(storage, place, placed, name);
-}
 
-// Characters of a setting text that count: its first 999, up to a NUL, with
-// trailing spaces removed.
-size_t setting_text_length(const char *text)
-{
-    const char *end = static_cast<const char *>(std::memchr(text, '\0', kTextWidth));
-    size_t length = end != nullptr ? static_cast<size_t>(end - text) : kTextWidth;
-    while (length > 0 && text[length - 1] == ' ')
-        --length;
-    return length;
-}
-
-// Copies length characters of text into area with every run of line feeds made one
-// zero byte, and two zero bytes after them; area holds at least length + 2 bytes.
-void convert_setting_text(const char *text, size_t length, char *area)
-{
-    size_t out = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if (text[i] != '\n')
-            area[out++] = text[i];
-        else if (i == 0 || text[i - 1] != '\n')
-            area[out++] = '\0';
+    bool write(uint32_t at, uint32_t count, const void *bytes) override
+    {
+        return CBL_WRITE_VFILE(vfile_, at, count, bytes) == 0;
     }
-    area[out++] = '\0';
-    area[out] = '\0';
-}
+
+    // Sorts the records through the sort's work file and hands them on as it returns
+    // them; false when the sort failed (reported on standard error).
+    bool sort(const std::vector<EnvRecord> &records,
+              const std::function<void(const EnvRecord &)> &take) override
+    {
+        sort_file_name();
+        qx_sort_block sort{};
+        sort.recordLength = sizeof(EnvRecord);
+        sort.keyOffset = 0;
+        sort.keyLength = kNameWidth;
+        sort.descending = 1;
+        std::memcpy(sort.workFile, sortFile_, sizeof sort.workFile);
+        EXTSM(QX_SORT_OPEN, &sort, nullptr);
+        if (sort_failed(sort))
+            return false;
+        bool ok = false;
+        try {
+            ok = give_base(sort, records);
+            if (ok) {
+                EXTSM(QX_SORT_SORT, &sort, nullptr);
+                ok = !sort_failed(sort) && take_base(sort, records.size(), take);
+            }
+        } catch (...) {
+            EXTSM(QX_SORT_END, &sort, nullptr); // the work file goes whatever happened
+            throw;
+        }
+        EXTSM(QX_SORT_END, &sort, nullptr);
+        return !sort_failed(sort) && ok;
+    }
+
+private:
+    void sort_file_name()
+    {
+        char tmp[QX_NAME_MAX];
+        std::memset(tmp, ' ', sizeof tmp);
+        qx_get_env("TMP", tmp, sizeof tmp);
+        bool set = std::any_of(tmp, tmp + sizeof tmp, [](char c) { return c != ' '; });
+        const char *name = set ? kWorkFileInTmp : kWorkFileName;
+        std::memset(sortFile_, ' ', sizeof sortFile_);
+        std::memcpy(sortFile_, name, std::strlen(name));
+    }
+
+    // True when the sort's status is one the file-error report is for; reports it.
+    bool sort_failed(const qx_sort_block &sort) const
+    {
+        if (sort.status[0] <= '2')
+            return false;
+        CBL_FILE_ERROR(sort.status, sortFile_);
+        return true;
+    }
+
+    // Gives the records to the sort, one each.
+    bool give_base(qx_sort_block &sort, const std::vector<EnvRecord> &records) const
+    {
+        for (EnvRecord record : records) {
+            EXTSM(QX_SORT_RELEASE, &sort, &record);
+            if (sort_failed(sort))
+                return false;
+        }
+        return true;
+    }
+
+    // Takes the sorted records (descending) and hands on each. At most one taking more
+    // than was given, so a sort that keeps failing still ends.
+    bool take_base(qx_sort_block &sort, size_t given,
+                   const std::function<void(const EnvRecord &)> &take) const
+    {
+        for (size_t tries = 0; tries <= given; ++tries) {
+            EnvRecord record;
+            EXTSM(QX_SORT_RETURN, &sort, &record);
+            if (sort.status[0] == '1')
+                break;
+            if (sort_failed(sort))
+                return false;
+            if (sort.status[0] > '1')
+                continue;
+            take(record);
+        }
+        return true;
+    }
+
+    uint16_t vfile_ = 0;      // virtual-file handle
+    char sortFile_[255] = {}; // sort work file name, padded with spaces
+};
 
 } // namespace
-
-bool append_value_of(Joinenv &storage, const std::string &name, std::string &out)
-{
-    uint32_t at = name.empty() ? kNoRecord : walk(storage, name).found;
-    if (at == kNoRecord)
-        return false;
-    append_record_value(storage, read_record(storage, at), out);
-    return true;
-}
-
-void merge_text(Joinenv &storage, const char *text)
-{
-    if (text == nullptr)
-        return;
-    convert_setting_text(text, setting_text_length(text), storage.settings);
-    for (const char *setting = storage.settings; *setting != '\0';) {
-        size_t length = std::strlen(setting);
-        const char *equals = static_cast<const char *>(std::memchr(setting, '=', length));
-        // A setting without a name would stand for none of the unnamed base entries.
-        if (equals != nullptr && equals != setting) {
-            storage.newName = upper(setting, static_cast<size_t>(equals - setting));
-            expand_value(storage, equals + 1, length - static_cast<size_t>(equals + 1 - setting));
-            place_setting(storage);
-        }
-        setting += length + 1;
-    }
-}
 
 const char *join(Joinenv &storage, const std::function<const char *()> &read_base, uint32_t count,
                  const char *const texts[9])
 {
-    if (storage.baseLoaded)
-        reset_to_base(storage);
-    else
-        load_base(storage, read_base);
-    for (uint32_t k = std::min<uint32_t>(count, 9); k >= 1; --k)
-        merge_text(storage, texts[k - 1]);
-    return write_block(storage);
+    if (!storage.runTime)
+        storage.runTime = std::make_unique<RunTimeServices>();
+    return join_texts(storage, read_base, count, texts);
 }
 
 } // namespace pathenv

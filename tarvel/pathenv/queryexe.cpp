@@ -262,6 +262,7 @@ int32_t lookup(QueryExe &storage, char *name, uint8_t *kind, const char *block, 
 } // namespace queryexe
 
 // Calls from several threads take turns: each looks up in the program's work areas.
+// ABSPATH's turn is taken inside this one (the order of the locks: turn.h).
 namespace {
 std::mutex g_queryexeTurn;
 } // namespace

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 
+#include "command_line.h"
+#include "output_lines.h"
 #include "shared_field.h"
 #include "shared_memory.h"
 #include "window_routines.h"
@@ -42,11 +43,9 @@ struct LaunchState {
 static_assert(sizeof(PROCESS_INFORMATION) == 16);
 static_assert(sizeof(STARTUPINFOA) == 68);
 
-// The output redirection's fields: pipes, saved standard handles, the output window
-// and the line buffer with its 1-based indexes.
-struct RedirectionState {
-    static constexpr uint32_t bufferSize = 4096;
-
+// The output redirection's fields: the line buffer with its 1-based indexes (the line
+// splitting's), pipes, saved standard handles and the output window.
+struct RedirectionState : LineBuffer {
     SECURITY_ATTRIBUTES pipeSecurity{};
     HANDLE outputRead = nullptr;
     HANDLE outputWrite = nullptr;
@@ -62,18 +61,6 @@ struct RedirectionState {
     int32_t outputWindow = 0;
     // Thread that owns the output window, named to the run turn while a line is sent.
     DWORD outputWindowThread = 0;
-    char outputBuffer[bufferSize] = {};
-    char shiftBuffer[bufferSize] = {};
-    // Position where the next read stores its first byte.
-    uint32_t fillPosition = 0;
-    // Count of the last read, then the last filled position.
-    DWORD endPosition = 0;
-    uint32_t lineStart = 0;
-    uint32_t scanPosition = 0;
-    uint32_t lastScanPosition = 0;
-    // Set when a full buffer without CR LF went out as a piece of a longer line; the
-    // CR LF that ends that line then sends no empty line of its own.
-    bool pieceSent = false;
     HLOCAL memoryBlock = nullptr;
     void *memoryAddress = nullptr;
     // Name of the host entry that names the output window, NUL-ended for the lookup.
@@ -101,23 +88,6 @@ inline int32_t set_status(int32_t value)
 
 // The line message sent to the output window for each line of a child's output.
 constexpr UINT kOutputLineMessage = 0x0402;
-
-// Where the line splitting delivers each line: its bytes and length, without CR LF.
-using LineSink = std::function<void(const char *line, uint32_t length)>;
-
-// Line splitting over the output buffer. Before the first read: StartOutput. After
-// each read of FreeSpace() bytes or fewer into the buffer at the fill position:
-// SplitReadBytes. At end of output: FinishOutput, which sends what is left.
-void StartOutput(RedirectionState &redirection);
-uint32_t FreeSpace(const RedirectionState &redirection);
-void SplitReadBytes(RedirectionState &redirection, uint32_t bytesRead, const LineSink &send);
-void FinishOutput(RedirectionState &redirection, const LineSink &send);
-// Moves the unfinished line (line start to end position) to the front of the buffer.
-void KeepPartialLine(RedirectionState &redirection);
-
-// Program text, one space, argument text and a NUL into the command line (a null text
-// counts as empty); false, and the command line untouched, when they do not fit in it.
-bool BuildCommandLine(char (&commandLine)[1024], const char *program, const char *arguments);
 
 // What a launch itself found: whether its child was created, and the child's id.
 struct LaunchOutcome {

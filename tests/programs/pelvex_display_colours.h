@@ -3,6 +3,8 @@
 // can give the menu window a display of any count without changing the display.
 #pragma once
 
+#include <windows.h>
+
 #include "picture_logic.h"
 
 #include <cstdlib>

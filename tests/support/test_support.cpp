@@ -2,9 +2,7 @@
 
 #include "owner.h"
 
-#include <cstring>
 #include <fstream>
-#include <sstream>
 
 namespace test_support {
 
@@ -90,44 +88,10 @@ std::string current_directory()
     return std::string(path, n < MAX_PATH ? n : 0);
 }
 
-std::string padded(const std::string &text, size_t width)
-{
-    return text + std::string(width - text.size(), ' ');
-}
-
 std::string upper_case(std::string text)
 {
     CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
     return text;
-}
-
-GuardedField::GuardedField(size_t width) : width_(width)
-{
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    size_t page = info.dwPageSize;
-    size_t span = (width + page - 1) / page * page;
-    base_ = static_cast<char *>(
-        VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    DWORD old = 0;
-    VirtualProtect(base_ + span, page, PAGE_NOACCESS, &old);
-    field_ = base_ + span - width;
-}
-
-GuardedField::~GuardedField() { VirtualFree(base_, 0, MEM_RELEASE); }
-
-void GuardedField::fill(const std::string &text, char pad)
-{
-    std::memset(field_, pad, width_);
-    std::memcpy(field_, text.data(), text.size() < width_ ? text.size() : width_);
-}
-
-std::string read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 void write_file(const std::string &path, const std::string &bytes)

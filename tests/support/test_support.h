@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core_support.h"
+
 namespace test_support {
 
 // A directory of its own under the temporary folder, removed with all it holds.
@@ -38,25 +40,6 @@ private:
     std::string saved_;
 };
 
-// A field of width bytes that ends right before an inaccessible page, so that a
-// routine reading or writing one byte past it faults.
-class GuardedField {
-public:
-    explicit GuardedField(size_t width);
-    ~GuardedField();
-    GuardedField(const GuardedField &) = delete;
-    GuardedField &operator=(const GuardedField &) = delete;
-    char *data() { return field_; }
-    std::string text() const { return std::string(field_, width_); }
-    // The field holds text, cut to it, padded with pad.
-    void fill(const std::string &text, char pad = ' ');
-
-private:
-    size_t width_;
-    char *base_ = nullptr;
-    char *field_ = nullptr;
-};
-
 // Sets a process variable (SetEnvironmentVariableA) and puts back what it was when it ends.
 class ScopedVariable {
 public:
@@ -73,12 +56,9 @@ private:
 
 // The process's current directory, as GetCurrentDirectoryA gives it.
 std::string current_directory();
-// text followed by blanks up to width, as a fixed-width text field holds it.
-std::string padded(const std::string &text, size_t width);
 // text with its letters in upper case, as the system's own upper-casing does.
 std::string upper_case(std::string text);
 
-std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &bytes);
 bool file_exists(const std::string &path);
 // The file's lines, each without its line feed; a last line without one is left out.

@@ -15,6 +15,8 @@ std::mutex &locks_guard()
 }
 
 // One lock per program, made on first use and kept for the life of the process.
+// Recursive: the program lock is a routine of the run-time that any code in the process
+// may call, and a thread that takes it again while it holds it must not wait for itself.
 std::recursive_mutex &program_lock(const void *program)
 {
     static std::map<const void *, std::recursive_mutex> locks;

@@ -26,6 +26,9 @@ Registry &registry()
     return registered;
 }
 
+// Recursive, as the program locks are: the registration lock is taken through the
+// run-time's routines, by any code in the process, and a thread that holds it may take
+// it again.
 std::recursive_mutex &registration_lock()
 {
     static std::recursive_mutex lock;

@@ -1,4 +1,4 @@
-# The framework layer, the picture library and the front-end's core parts.
+# The framework layer, the picture library and the front-end's parts.
 
 # Test-only resources: two run-length encoded pictures, a broken one, the hand cursor
 # and a small dialog.
@@ -21,7 +21,7 @@ function(copy_framework_dlls target)
 endfunction()
 
 add_executable(zelvane-launcher WIN32 programs/zelvane-launcher.cpp)
-target_link_libraries(zelvane-launcher PRIVATE mfc_main zelvane_core)
+target_link_libraries(zelvane-launcher PRIVATE mfc_main zelvane_parts)
 add_executable(zelvane-record programs/zelvane-record.cpp)
 target_link_libraries(zelvane-record PRIVATE owner)
 set_target_properties(zelvane-launcher zelvane-record PROPERTIES
@@ -32,11 +32,10 @@ add_wine_test(mfc_test SOURCES mfc_test.cpp ${FRAMEWORK_TEST_RES}/framework_test
     LIBS mfc RESOURCE_LOCK x_input)
 copy_framework_dlls(mfc_test)
 
+# The program's name is the application's, under which the setting test finds its key.
 add_wine_test(zelvane_core_test
-    SOURCES zelvane_hotspot_wnd_test.cpp zelvane_launch_test.cpp pelvex_picture_logic_test.cpp
+    SOURCES zelvane_hotspot_wnd_test.cpp zelvane_launch_test.cpp
             ${FRAMEWORK_TEST_RES}/framework_test_res.o
-    LIBS zelvane_core RESOURCE_LOCK x_input)
-# The picture library's arithmetic is tested as plain functions.
-target_include_directories(zelvane_core_test PRIVATE ${CMAKE_SOURCE_DIR}/pelvex/src)
+    LIBS zelvane_parts RESOURCE_LOCK x_input)
 copy_framework_dlls(zelvane_core_test)
 add_dependencies(zelvane_core_test zelvane-launcher zelvane-record)

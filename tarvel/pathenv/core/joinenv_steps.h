@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "joinenv.h"
+#include "joinenv_merge.h"
 
 namespace pathenv {
 

@@ -1,19 +1,19 @@
-// JOINENV's records in the virtual file: reading and writing them, their names and
-// their values.
+// JOINENV's records in the store: reading and writing them, their names and their
+// values.
 #include "joinenv_steps.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "qurdex.h"
+#include "text_field.h"
 
 namespace pathenv {
 
 EnvRecord read_record(const Joinenv &storage, uint32_t at)
 {
     EnvRecord record;
-    CBL_READ_VFILE(storage.vfile, at, kRecordSize, &record);
+    storage.runTime->read(at, kRecordSize, &record);
     return record;
 }
 
@@ -22,7 +22,7 @@ EnvRecord read_record(const Joinenv &storage, uint32_t at)
 // memory like any other.
 void write_bytes(const Joinenv &storage, uint32_t at, size_t count, const void *bytes)
 {
-    if (CBL_WRITE_VFILE(storage.vfile, at, static_cast<uint32_t>(count), bytes) != 0)
+    if (!storage.runTime->write(at, static_cast<uint32_t>(count), bytes))
         throw std::bad_alloc();
 }
 
@@ -35,9 +35,7 @@ bool is_base(const Joinenv &storage, uint32_t at) { return at < storage.baseEnd;
 
 std::string upper(const char *text, size_t length)
 {
-    std::string name(text, length);
-    CBL_TOUPPER(name.data(), static_cast<int32_t>(name.size()));
-    return name;
+    return frame::upper_text(std::string(text, length));
 }
 
 EnvRecord record_for(const std::string &name)
@@ -66,7 +64,7 @@ std::string full_name(const Joinenv &storage, const EnvRecord &record, uint32_t 
                           ? storage.baseRecords[at / kRecordSize].valuePlace - record.nameLength
                           : at + kRecordSize;
     std::string name(record.nameLength, '\0');
-    CBL_READ_VFILE(storage.vfile, nameAt, record.nameLength, name.data());
+    storage.runTime->read(nameAt, record.nameLength, name.data());
     return name;
 }
 
@@ -91,7 +89,7 @@ void append_record_value(const Joinenv &storage, const EnvRecord &record, std::s
     }
     size_t at = out.size();
     out.resize(at + record.valueLength);
-    CBL_READ_VFILE(storage.vfile, record.valuePlace, record.valueLength, out.data() + at);
+    storage.runTime->read(record.valuePlace, record.valueLength, out.data() + at);
 }
 
 } // namespace pathenv

@@ -1,39 +1,14 @@
-// JOINENV's base: the process environment read once into records, sorted through the
-// sort's work file (or in memory when that fails), and restored before every call.
+// JOINENV's base: the process environment read once into records, sorted by the
+// run-time's sort (or in memory when that fails), and restored before every call.
 #include "joinenv_steps.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "qurdex.h"
-
 namespace pathenv {
 
 namespace {
-
-const char kWorkFileName[] = "zkorgsrt.dat";
-const char kWorkFileInTmp[] = "$TMP/zkorgsrt.dat";
-
-void sort_file_name(Joinenv &storage)
-{
-    char tmp[QX_NAME_MAX];
-    std::memset(tmp, ' ', sizeof tmp);
-    qx_get_env("TMP", tmp, sizeof tmp);
-    bool set = std::any_of(tmp, tmp + sizeof tmp, [](char c) { return c != ' '; });
-    const char *name = set ? kWorkFileInTmp : kWorkFileName;
-    std::memset(storage.sortFile, ' ', sizeof storage.sortFile);
-    std::memcpy(storage.sortFile, name, std::strlen(name));
-}
-
-// True when the sort's status is one the file-error report is for; reports it.
-bool sort_failed(const Joinenv &storage, const qx_sort_block &sort)
-{
-    if (sort.status[0] <= '2')
-        return false;
-    CBL_FILE_ERROR(sort.status, storage.sortFile);
-    return true;
-}
 
 // The base entries with "=", one record each, in the order the process has them. An
 // entry that begins past the positions a record holds keeps its value in the
@@ -98,65 +73,8 @@ void write_end_record(Joinenv &storage)
     storage.fileEnd += kRecordSize;
 }
 
-// Gives the records to the sort, one each.
-bool give_base(const Joinenv &storage, qx_sort_block &sort, const std::vector<EnvRecord> &records)
-{
-    for (EnvRecord record : records) {
-        EXTSM(QX_SORT_RELEASE, &sort, &record);
-        if (sort_failed(storage, sort))
-            return false;
-    }
-    return true;
-}
-
-// Takes the sorted records (descending) and writes each. At most one taking more
-// than was given, so a sort that keeps failing still ends.
-bool take_base(Joinenv &storage, qx_sort_block &sort, size_t given)
-{
-    for (size_t tries = 0; tries <= given; ++tries) {
-        EnvRecord record;
-        EXTSM(QX_SORT_RETURN, &sort, &record);
-        if (sort.status[0] == '1')
-            break;
-        if (sort_failed(storage, sort))
-            return false;
-        if (sort.status[0] > '1')
-            continue;
-        take_record(storage, record);
-    }
-    return true;
-}
-
-// Sorts the records through the sort's work file and writes them as it returns
-// them; false when the sort failed (reported on standard error).
-bool sort_with_work_file(Joinenv &storage, const std::vector<EnvRecord> &records)
-{
-    qx_sort_block sort{};
-    sort.recordLength = kRecordSize;
-    sort.keyOffset = 0;
-    sort.keyLength = kNameWidth;
-    sort.descending = 1;
-    std::memcpy(sort.workFile, storage.sortFile, sizeof sort.workFile);
-    EXTSM(QX_SORT_OPEN, &sort, nullptr);
-    if (sort_failed(storage, sort))
-        return false;
-    bool ok = false;
-    try {
-        ok = give_base(storage, sort, records);
-        if (ok) {
-            EXTSM(QX_SORT_SORT, &sort, nullptr);
-            ok = !sort_failed(storage, sort) && take_base(storage, sort, records.size());
-        }
-    } catch (...) {
-        EXTSM(QX_SORT_END, &sort, nullptr); // the work file goes whatever happened
-        throw;
-    }
-    EXTSM(QX_SORT_END, &sort, nullptr);
-    return !sort_failed(storage, sort) && ok;
-}
-
 // Writes the records in the order the sort returns them (names descending, bytes
-// unsigned, equal names latest given first), for when its work file failed.
+// unsigned, equal names latest given first), for when the sort failed.
 void sort_in_memory(Joinenv &storage, std::vector<EnvRecord> records)
 {
     std::stable_sort(records.begin(), records.end(), [](const EnvRecord &a, const EnvRecord &b) {
@@ -168,30 +86,27 @@ void sort_in_memory(Joinenv &storage, std::vector<EnvRecord> records)
 
 } // namespace
 
-// Asks for the base once, then sorts it into the list. A sort whose work file fails
-// is reported and done in memory, so the block does not depend on a writable
-// directory.
+// Asks for the base once, then sorts it into the list. A sort that fails is done in
+// memory, so the block does not depend on a writable directory.
 void load_base(Joinenv &storage, const std::function<const char *()> &read_base)
 {
     if (!storage.baseRead) {
         storage.base = read_base();
         storage.baseRead = 1;
     }
-    sort_file_name(storage);
-    if (storage.vfile == 0)
-        CBL_OPEN_VFILE(&storage.vfile);
     storage.fileEnd = 0;
     storage.head = kNoRecord;
     uint32_t textsEnd = 0;
     std::vector<EnvRecord> records = base_records(storage, textsEnd);
-    if (storage.base != nullptr && !sort_with_work_file(storage, records)) {
+    const auto take = [&storage](const EnvRecord &record) { take_record(storage, record); };
+    if (storage.base != nullptr && !storage.runTime->sort(records, take)) {
         storage.fileEnd = 0;
         storage.head = kNoRecord;
         sort_in_memory(storage, std::move(records));
     }
     write_end_record(storage);
     storage.baseRecords.resize(storage.fileEnd / kRecordSize);
-    CBL_READ_VFILE(storage.vfile, 0, storage.fileEnd, storage.baseRecords.data());
+    storage.runTime->read(0, storage.fileEnd, storage.baseRecords.data());
     storage.baseHead = storage.head;
     storage.baseEnd = std::max(storage.fileEnd, textsEnd);
     storage.fileEnd = storage.baseEnd;
