@@ -21,6 +21,7 @@
 #include <string>
 
 #include "action_table.h"
+#include "action_tables.h"
 #include "bench_support.h"
 #include "big_endian.h"
 #include "entries.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr char kFileName[] = "ACTBENCH01";
 constexpr char kChild[] = "exit_child.exe";
 constexpr char kRootVariable[] = "ORLISK_BENCH_ROOT";
 constexpr UINT kNoticeMessage = 0x2001;
@@ -80,64 +80,11 @@ void handle_posted_messages()
 
 // ---- tables ----------------------------------------------------------------------
 
-// One way of naming the application directory and the program, with the folder and
-// command line that the plain launch uses for the same job.
-struct TableShape {
-    const char *title;
-    std::string appDir;
-    std::string program;
-    std::string folder;
-};
-
-void copy_text(char *field, size_t width, const std::string &text)
-{
-    std::memset(field, 0, width);
-    std::memcpy(field, text.data(), std::min(text.size(), width - 1));
-}
-
-std::unique_ptr<ActionTable> make_table(const TableShape &shape, int count, uint8_t runFlag)
-{
-    auto table = std::make_unique<ActionTable>();
-    std::memset(table.get(), 0, sizeof(ActionTable));
-    copy_text(table->header.appDir, sizeof table->header.appDir, shape.appDir);
-    for (int i = 0; i < count; ++i) {
-        ActionEntry &entry = table->entries[i];
-        std::memcpy(entry.noticeTag, "0           ", sizeof entry.noticeTag);
-        copy_text(entry.program, sizeof entry.program, shape.program);
-        copy_text(entry.commandLine, sizeof entry.commandLine, "");
-        std::memset(entry.title, ' ', sizeof entry.title);
-        entry.kind = 3;
-        entry.runFlag = runFlag;
-    }
-    return table;
-}
-
-// The action file of a table of count entries, in the work folder, as a host writes it.
-void write_action_file(const std::string &workFolder, const ActionTable &table, int count)
-{
-    std::string path = workFolder + "\\" + kFileName;
-    owner::unique_file file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    WriteFile(file.get(), &table,
-              static_cast<DWORD>(sizeof(ActionHeader) + count * sizeof(ActionEntry)), &written,
-              nullptr);
-}
-
-// TARVEL.EXE with the action file's name on its command line, started in the work
-// folder, waited for.
-void run_tarvel(const std::string &tarvel, const std::string &workFolder)
-{
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string command = "\"" + tarvel + "\" " + kFileName;
-    CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, workFolder.c_str(),
-                   &si, &pi);
-    owner::unique_handle thread(pi.hThread);
-    owner::unique_handle process(pi.hProcess);
-    WaitForSingleObject(process.get(), INFINITE);
-}
+using bench::copy_text;
+using bench::make_table;
+using bench::run_tarvel;
+using bench::TableShape;
+using bench::write_action_file;
 
 // The three ways of running one action in this process: the plain launch, TR010Action
 // on a table of one, and WAITEXE alone as the controller calls it.
@@ -149,7 +96,7 @@ void run_one(Way way, const TableShape &shape, ActionTable &table)
     frame::BigEndian<4> exitCode;
     switch (way) {
     case kPlain:
-        bench::plain_run(shape.program + " ", shape.folder, [](const char *, DWORD) {});
+        bench::plain_run(bench::launch_command(shape), shape.folder, [](const char *, DWORD) {});
         break;
     case kTr010: TR010Action(&table, nullptr); break;
     case kWaitExe: WAITEXE("\1", shape.program.c_str(), "", "", &environment, &exitCode); break;
@@ -339,16 +286,6 @@ void memory(const TableShape &shape)
                 static_cast<unsigned long>(after.nextHandle));
 }
 
-std::string make_work_folder()
-{
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    std::string work = std::string(temp) + "orlisk-action-bench";
-    CreateDirectoryA(work.c_str(), nullptr);
-    CreateDirectoryA((work + "\\app").c_str(), nullptr);
-    return work;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -363,7 +300,7 @@ int main(int argc, char **argv)
     const std::string folder = bench::self_folder();
     const std::string tools = folder + "\\tools";
     const std::string tarvel = folder + "\\..\\dist\\TARVEL.EXE";
-    const std::string work = make_work_folder();
+    const std::string work = bench::make_work_folder();
     // The host works in its own folder, and its tables' application directories lie
     // below it, on the same drive.
     SetCurrentDirectoryA(work.c_str());

@@ -71,12 +71,13 @@ OutputPipe output_pipe()
 }
 
 void plain_run(const std::string &command, const std::string &folder,
-               const std::function<void(const char *, DWORD)> &take)
+               const std::function<void(const char *, DWORD)> &take, bool hidden)
 {
     auto [readEnd, writeEnd] = output_pipe();
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
+    si.dwFlags = STARTF_USESTDHANDLES | (hidden ? STARTF_USESHOWWINDOW : 0);
+    si.wShowWindow = SW_HIDE;
     si.hStdOutput = writeEnd.get();
     si.hStdError = writeEnd.get();
     PROCESS_INFORMATION pi{};

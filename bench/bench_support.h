@@ -42,8 +42,9 @@ OutputPipe output_pipe();
 
 // Starts command (in folder, or the current one when empty) with its standard output
 // and error on a pipe, hands every read to take, and waits for the child: the plain
-// way to run a program and collect its output.
+// way to run a program and collect its output. hidden starts the child's window (and
+// a console of its own, when it gets one) hidden, as the launch routines do.
 void plain_run(const std::string &command, const std::string &folder,
-               const std::function<void(const char *, DWORD)> &take);
+               const std::function<void(const char *, DWORD)> &take, bool hidden = false);
 
 } // namespace bench

@@ -3,7 +3,8 @@ add_wine_test(controller_run_action_test SOURCES controller_run_action_test.cpp 
 add_dependencies(controller_run_action_test w32-writer handover-report handover-reply)
 
 add_wine_test(controller_run_action_process_test SOURCES controller_run_action_process_test.cpp LIBS actionfile_core TIMEOUT 120)
-add_dependencies(controller_run_action_process_test TARVEL console_host w32-writer handover-report)
+add_dependencies(controller_run_action_process_test TARVEL console_host w32-writer w32-writer-gui
+  handover-report)
 target_compile_definitions(controller_run_action_process_test PRIVATE TARVEL_EXE="${DIST_DIR}/TARVEL.EXE")
 
 # A host module under the name the launch routines look for, in a folder of its own: it

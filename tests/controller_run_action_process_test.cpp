@@ -78,6 +78,34 @@ TEST(TarvelActions, ActionFileOfThreeKindsRunsInOrder)
     EXPECT_TRUE(recorder.pump_until([&] { return !recorder.messages.empty(); }, 5000));
 }
 
+// TARVEL.EXE started as a GUI host starts it, with no console: its console programs
+// share one hidden console, where each finds what a console of its own would show
+// (the title its path, not one an earlier program set), with its pipes; a Ctrl-C that
+// one sends to its console ends that program only; a GUI program gets no console.
+TEST(TarvelActions, ConsoleProgramsOfARunWithNoConsoleShareOneHiddenConsole)
+{
+    TempDir dir;
+    const std::string gui = test_support::program_dir() + "\\w32-writer-gui.exe";
+    auto entry = [](const std::string &program, const char *commandLine) {
+        return "[entry]\nprogram = " + program + "\ncommandLine = " + commandLine + "\n";
+    };
+    const std::string text = "[header]\nappDir = " + dir.path() + "\n" +
+                             entry(writer(), "title changed stdin out first") +
+                             entry(writer(), "ctrl-c") + entry(writer(), "console err second") +
+                             entry(gui, "console");
+    actionfile::ActionFile file;
+    std::string error;
+    ASSERT_TRUE(actionfile::parse(text, file, error)) << error;
+    test_support::write_file(dir.file("ACTIONS"), actionfile::to_bytes(file));
+
+    test_support::ChildRun run = test_support::run_child("\"" + kTarvel + "\" ACTIONS", dir.path(),
+                                                         60000, nullptr, DETACHED_PROCESS);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_EQ(run.output, "stdin 0\r\nfirst\r\nconsole hidden 2 " + writer() +
+                              "\r\nsecond\r\nconsole none\r\n");
+}
+
 namespace {
 
 // TARVEL.EXE in a folder of its own with the host module that writes its line count at

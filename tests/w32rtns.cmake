@@ -2,8 +2,11 @@
 # host (the line splitting is a core test, core/w32rtns.cmake). The child program lands
 # beside the test programs.
 add_executable(w32-writer programs/w32-writer.cpp)
-target_link_libraries(w32-writer PRIVATE owner)
-set_target_properties(w32-writer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
+add_executable(w32-writer-gui WIN32 programs/w32-writer.cpp)
+foreach(writer w32-writer w32-writer-gui)
+  target_link_libraries(${writer} PRIVATE owner)
+  set_target_properties(${writer} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
+endforeach()
 
 # A launch with no output window shows a message box, which takes the display's focus.
 add_wine_test(w32rtns_launch_test SOURCES w32rtns_launch_test.cpp LIBS tarvel_programs TIMEOUT 180

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "big_endian.h"
+#include "child_console.h"
 #include "entries.h"
 #include "owner.h"
 #include "program.h"
@@ -118,6 +119,7 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     const bool redirected = launch.waitMarker == kMarkerOn || launch.redirectionMarker == kMarkerOn;
+    const DWORD creationFlags = PrepareChildConsole(launch.commandLine, redirected);
     if (redirected) {
         // The child's main window starts hidden; its standard handles are the pipe
         // ends the pipe set-up made current.
@@ -130,8 +132,8 @@ LaunchOutcome LaunchCommand(W32rtns &program, void *const *environment)
     LaunchOutcome outcome;
     // The run may end on another thread meanwhile: never with the start half made.
     qx_begin_whole_step();
-    outcome.created = CreateProcessA(nullptr, launch.commandLine, nullptr, nullptr, TRUE, 0, block,
-                                     nullptr, &startup, &child) != 0;
+    outcome.created = CreateProcessA(nullptr, launch.commandLine, nullptr, nullptr, TRUE,
+                                     creationFlags, block, nullptr, &startup, &child) != 0;
     qx_end_whole_step();
     owner::unique_handle childThread(child.hThread);
     owner::unique_handle childProcess(child.hProcess);

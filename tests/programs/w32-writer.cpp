@@ -1,4 +1,5 @@
-// Child program for the launch tests. It works through its arguments in order:
+// Child program for the launch tests, built as a console program and as a GUI program
+// (w32-writer-gui). It works through its arguments in order:
 //   out TEXT     writes TEXT to standard output (escapes \r \n \\)
 //   err TEXT     writes TEXT to standard error
 //   repeat N C   writes N copies of the character C to standard output in one write
@@ -10,6 +11,13 @@
 //                and process id to FILE, one per line
 //   peek HANDLE  writes "peek N" (N bytes waiting) when HANDLE is a readable pipe of
 //                this process, else "peek none", and CR LF
+//   console      writes "console none" when it has no console, else "console",
+//                its window (hidden, shown or none), the number of processes attached
+//                to it and its title, and CR LF
+//   title TEXT   sets the title of its console
+//   ctrl-c       sends Ctrl-C to every process of its console, then waits ten seconds
+//                to be ended by it; writes "ctrl-c outlived" when it was not, or
+//                "ctrl-c not sent" when it could not send it, and CR LF
 //   exit CODE    ends with exit code CODE (decimal or 0x hexadecimal)
 #include <windows.h>
 
@@ -74,6 +82,27 @@ void spawn_sleeper(const char *ms)
     }
 }
 
+std::string console_report()
+{
+    DWORD processes[16];
+    const DWORD attached = GetConsoleProcessList(processes, 16);
+    if (attached == 0)
+        return "console none\r\n";
+    const HWND window = GetConsoleWindow();
+    const char *shown = window == nullptr ? "none" : IsWindowVisible(window) ? "shown" : "hidden";
+    char title[1024] = {};
+    GetConsoleTitleA(title, sizeof title);
+    return std::string("console ") + shown + " " + std::to_string(attached) + " " + title + "\r\n";
+}
+
+std::string send_ctrl_c()
+{
+    if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0))
+        return "ctrl-c not sent\r\n";
+    Sleep(10000);
+    return "ctrl-c outlived\r\n";
+}
+
 std::string read_stdin_count()
 {
     char buffer[256];
@@ -91,8 +120,10 @@ int main(int argc, char **argv)
     int i = 1;
     while (i < argc) {
         std::string command = argv[i++];
-        if (command == "stdin") {
-            write_to(STD_OUTPUT_HANDLE, read_stdin_count());
+        if (command == "stdin" || command == "console" || command == "ctrl-c") {
+            write_to(STD_OUTPUT_HANDLE, command == "stdin"     ? read_stdin_count()
+                                        : command == "console" ? console_report()
+                                                               : send_ctrl_c());
             continue;
         }
         if (i >= argc)
@@ -107,6 +138,8 @@ int main(int argc, char **argv)
                      std::string(std::strtoul(value, nullptr, 10), argv[i++][0]));
         } else if (command == "sleep") {
             Sleep(std::strtoul(value, nullptr, 10));
+        } else if (command == "title") {
+            SetConsoleTitleA(value);
         } else if (command == "env") {
             char buffer[1024] = {};
             GetEnvironmentVariableA(value, buffer, sizeof buffer);

@@ -58,7 +58,7 @@ ChildProcess start_child(const std::string &command_line, const std::string &dir
 }
 
 ChildRun run_child(const std::string &command_line, const std::string &directory, DWORD timeout_ms,
-                   const char *environment)
+                   const char *environment, DWORD creation_flags)
 {
     ChildRun run;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -78,7 +78,7 @@ ChildRun run_child(const std::string &command_line, const std::string &directory
     PROCESS_INFORMATION pi{};
     std::vector<char> cmd(command_line.begin(), command_line.end());
     cmd.push_back('\0');
-    BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0,
+    BOOL started = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, creation_flags,
                                   const_cast<char *>(environment),
                                   directory.empty() ? nullptr : directory.c_str(), &si, &pi);
     // Only the child holds the write end now, so the reader sees end of file once it ends.

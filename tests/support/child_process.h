@@ -23,9 +23,11 @@ std::string wine_path(const std::string &unix_path);
 
 // Runs command_line in directory (empty: the current one) with its standard output and
 // error collected, waits up to timeout_ms, and ends it when it takes longer. environment
-// is the child's environment block (nullptr: this process's).
+// is the child's environment block (nullptr: this process's); creation_flags are the
+// child's (DETACHED_PROCESS: no console of this process's, as a GUI program starts it).
 ChildRun run_child(const std::string &command_line, const std::string &directory = "",
-                   DWORD timeout_ms = 30000, const char *environment = nullptr);
+                   DWORD timeout_ms = 30000, const char *environment = nullptr,
+                   DWORD creation_flags = 0);
 
 // Ends the process if it still runs, and waits a few seconds for it to go.
 void end_if_running(HANDLE process);
