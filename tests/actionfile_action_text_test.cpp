@@ -46,19 +46,19 @@ std::string random_bytes(size_t size, const std::string &alphabet = "")
     return bytes;
 }
 
-// The format example of README.md's actionfile section, without its indent: the first
-// indented block there that begins with "# a comment".
-std::string readme_example()
+// The text form's example of docs/running-tables.md, without its indent: the first
+// indented block of its section that begins with "# a comment".
+std::string documented_example()
 {
-    const std::string readme = test_support::read_file(ACTIONFILE_README);
-    const size_t section = readme.find("\n### actionfile\n");
-    size_t at = readme.find("\n    # a comment\n", section);
+    const std::string document = test_support::read_file(ACTIONFILE_TEXT_FORM_DOC);
+    const size_t section = document.find("\n## The text form\n");
+    size_t at = document.find("\n    # a comment\n", section);
     if (section == std::string::npos || at == std::string::npos)
         return "";
     std::string example;
-    for (++at; at < readme.size() && readme.compare(at, 4, "    ") == 0;) {
-        const size_t end = std::min(readme.find('\n', at), readme.size());
-        example += readme.substr(at + 4, end - at - 4) + "\n";
+    for (++at; at < document.size() && document.compare(at, 4, "    ") == 0;) {
+        const size_t end = std::min(document.find('\n', at), document.size());
+        example += document.substr(at + 4, end - at - 4) + "\n";
         at = end + 1;
     }
     return example;
@@ -152,9 +152,9 @@ TEST(ActionFileText, ANoteAfterWhiteSpaceEndsABareValueOrASection)
               std::string::npos);
 }
 
-TEST(ActionFileText, TheReadmesFormatExampleReadsAsItSays)
+TEST(ActionFileText, TheDocumentedFormatExampleReadsAsItSays)
 {
-    const std::string example = readme_example();
+    const std::string example = documented_example();
     ASSERT_NE(example.find("[trailer]"), std::string::npos) << example;
     const ActionFile file = parsed(example);
     EXPECT_EQ(std::string(file.header.appDir, 260), test_support::padded("$ROOT\\tools", 260));
