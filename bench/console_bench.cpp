@@ -8,7 +8,7 @@
 // themselves. Then, in a pass of its own, the console hosts (conhost.exe) that each
 // way makes, counted by polling the process list.
 //
-// console_bench [ACTIONS [RUNS]], by default 50 and 5; at least 2 actions.
+// console_bench [ACTIONS [RUNS]], by default 50 and 7; at least 2 actions.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -32,7 +32,7 @@ namespace {
 using bench::TableShape;
 
 int g_actions = 50;
-int g_runs = 5;
+int g_runs = 7;
 
 // The console hosts a piece of work made: the distinct conhost.exe processes seen while
 // it ran, and the most of them alive at one time.
@@ -112,10 +112,15 @@ double run_launcher(const std::string &launcher, DWORD creationFlags, int count,
     return std::atof(text.c_str());
 }
 
-// The five ways of one run: the two parents' launches, and TARVEL.EXE on a table of all
-// the actions, on an empty table and on a table of one action; they take turns in an
-// order that rotates from run to run.
-enum Way { kConsoleParent, kGuiParent, kTarvel, kTarvelEmpty, kTarvelOne, kWays };
+// The ways of one run: the two parents' launches, and TARVEL.EXE on a table of all the
+// actions, on a table of one action and on an empty table.
+enum Way { kConsoleParent, kGuiParent, kTarvel, kTarvelOne, kTarvelEmpty, kWays };
+
+// The order of a run: the console parent before and after TARVEL.EXE's three tables, so
+// that the mean of its two measures belongs to the stretch of time TARVEL.EXE's ran in
+// (the machine's load changes from one second to the next), then the GUI parent.
+constexpr Way kRunOrder[] = {kConsoleParent, kTarvel,        kTarvelOne,
+                             kTarvelEmpty,   kConsoleParent, kGuiParent};
 
 struct Programs {
     std::string consoleLauncher;
@@ -144,12 +149,18 @@ double run_way(Way way, const Programs &programs, const TableShape &shape, int c
 void per_action(const Programs &programs, const TableShape &shape)
 {
     const int n = g_actions;
+    // Per way, the seconds of each run (the console parent's the mean of its two).
     std::vector<std::vector<double>> rows(kWays);
-    for (int run = 0; run < g_runs; ++run)
-        for (int step = 0; step < kWays; ++step) {
-            const Way way = static_cast<Way>((run + step) % kWays);
-            rows[way].push_back(run_way(way, programs, shape, n));
+    for (int run = 0; run < g_runs; ++run) {
+        std::vector<double> sums(kWays);
+        std::vector<int> counts(kWays);
+        for (Way way : kRunOrder) {
+            sums[way] += run_way(way, programs, shape, n);
+            ++counts[way];
         }
+        for (int way = 0; way < kWays; ++way)
+            rows[way].push_back(sums[way] / counts[way]);
+    }
     // Seconds per action of each run. TARVEL.EXE's start is paid once per table, and so
     // is the console it makes at its first console program: an action after the first
     // costs what a table costs beyond a table of one action.

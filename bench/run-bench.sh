@@ -3,7 +3,7 @@
 # ACTION_BENCH="ACTIONS RUNS MEMORY_ACTIONS" sets the per-action benchmark's counts
 # (by default 200 9 500; in the emulated test machine, where a launch takes some half
 # a second, "40 5 100" ends in about a quarter of an hour); CONSOLE_BENCH="ACTIONS RUNS"
-# the console benchmark's (by default 50 5).
+# the console benchmark's (by default 50 7).
 set -eu
 build=${1:-build}
 cd "$(dirname "$0")/.."
