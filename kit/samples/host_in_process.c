@@ -66,24 +66,6 @@ static int32_t give_output_window(int32_t *window)
     return 0;
 }
 
-static HWND make_window(void)
-{
-    WNDCLASSA wc = {0};
-    wc.lpfnWndProc = &procedure;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = kClassName;
-    RegisterClassA(&wc);
-    return CreateWindowA(kClassName, "host_in_process", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
-                         wc.hInstance, NULL);
-}
-
-static void handle_messages(void)
-{
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
-
 /* Handles this thread's messages until count notices have come; 0 when that takes
    too long. */
 static int wait_for_notices(int count)
@@ -94,7 +76,7 @@ static int wait_for_notices(int count)
         if (spent >= kTimeLimitMs)
             return 0;
         MsgWaitForMultipleObjects(0, NULL, FALSE, kTimeLimitMs - spent, QS_ALLINPUT);
-        handle_messages();
+        sample_handle_messages();
     }
     return 1;
 }
@@ -142,7 +124,7 @@ int main(int argc, char **argv)
         return 0;
     char self[MAX_PATH];
     GetModuleFileNameA(NULL, self, sizeof self);
-    g_window = make_window();
+    g_window = sample_message_window(&procedure, kClassName, "host_in_process");
     if (g_window == NULL)
         return 1;
     qx_register_entry("QuennetGetOutputHandle", (void *)&give_output_window);

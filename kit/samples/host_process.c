@@ -99,24 +99,6 @@ static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static HWND make_window(void)
-{
-    WNDCLASSA wc = {0};
-    wc.lpfnWndProc = &procedure;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = kClassName;
-    RegisterClassA(&wc);
-    return CreateWindowA(kClassName, "host_process", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
-                         wc.hInstance, NULL);
-}
-
-static void handle_messages(void)
-{
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
-
 /* Handles this thread's messages until TARVEL has ended; 0 when it takes too long. */
 static int wait_for_tarvel(void)
 {
@@ -129,7 +111,7 @@ static int wait_for_tarvel(void)
             MsgWaitForMultipleObjects(1, &g_tarvel, FALSE, kTimeLimitMs - spent, QS_ALLINPUT);
         if (woken == WAIT_OBJECT_0)
             return 1;
-        handle_messages();
+        sample_handle_messages();
     }
 }
 
@@ -172,7 +154,7 @@ int main(int argc, char **argv)
     else
         default_tarvel(self, tarvel, sizeof tarvel);
 
-    HWND window = make_window();
+    HWND window = sample_message_window(&procedure, kClassName, "host_process");
     char digits[16];
     snprintf(digits, sizeof digits, "%lu", (unsigned long)(uintptr_t)window);
     SetEnvironmentVariableA(FORWARD_WINDOW_VARIABLE, digits);
@@ -187,7 +169,7 @@ int main(int argc, char **argv)
         TerminateProcess(g_tarvel, 1);
     }
     /* What is left in the queue came too late: TARVEL and its pipes are gone. */
-    handle_messages();
+    sample_handle_messages();
     DWORD exitCode = 0;
     GetExitCodeProcess(g_tarvel, &exitCode);
     printf("TARVEL ended with exit code %lu\n", exitCode);

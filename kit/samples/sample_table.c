@@ -69,3 +69,20 @@ int run_as_child(int argc, char **argv)
         WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, (DWORD)strlen(text), &written, NULL);
     ExitProcess((UINT)strtoul(argv[2], NULL, 10));
 }
+
+HWND sample_message_window(WNDPROC procedure, const char *className, const char *title)
+{
+    WNDCLASSA wc = {0};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);
+    return CreateWindowA(className, title, 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, wc.hInstance, NULL);
+}
+
+void sample_handle_messages(void)
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}

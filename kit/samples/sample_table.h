@@ -23,6 +23,11 @@ int write_action_file(const char *name, const ActionHeader *header, const Action
 /* The length of a notice's tag: up to its first space or NUL, at most its field. */
 int tag_length(const CompletionNotice *notice);
 
+/* A message-only window of the program's own, of class className, served by procedure. */
+HWND sample_message_window(WNDPROC procedure, const char *className, const char *title);
+/* Hands out every message waiting for this thread's windows. */
+void sample_handle_messages(void);
+
 /* The program the entries start: "SAMPLE --child CODE" writes three lines (the second
    empty, the third without CR LF) and ends with exit code CODE. True when argv asks
    for it, and then it does not return. */
